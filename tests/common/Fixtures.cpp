@@ -1,0 +1,74 @@
+#include "Fixtures.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <stdexcept>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace Fixtures {
+namespace {
+
+// One row per fixture: the ffmpeg arguments that make it (output file appended).
+const std::map<std::string, std::string>& table() {
+    static const std::map<std::string, std::string> rows = {
+        {"av.mp4", "-f lavfi -i testsrc=size=320x240:rate=25:duration=3 -f lavfi -i "
+                   "sine=frequency=440:sample_rate=44100:duration=3 -ac 2 -c:v libx264 -preset ultrafast "
+                   "-pix_fmt yuv420p -c:a aac -shortest"},
+        {"av.avi", "-f lavfi -i testsrc=size=320x240:rate=25:duration=3 -f lavfi -i "
+                   "sine=frequency=440:sample_rate=44100:duration=3 -ac 2 -c:v mpeg4 -c:a libmp3lame -shortest"},
+        {"av.mkv", "-f lavfi -i smptebars=size=352x288:rate=30:duration=3 -f lavfi -i "
+                   "sine=frequency=660:sample_rate=48000:duration=3 -ac 2 -c:v libx264 -preset ultrafast "
+                   "-pix_fmt yuv420p -c:a libvorbis -shortest"},
+        {"av.flv", "-f lavfi -i testsrc=size=320x240:rate=25:duration=3 -f lavfi -i "
+                   "sine=frequency=440:sample_rate=44100:duration=3 -ac 2 -c:v flv -c:a libmp3lame -shortest"},
+        {"av_wide.mp4", "-f lavfi -i testsrc=size=640x360:rate=30:duration=2 -f lavfi -i "
+                        "sine=frequency=440:sample_rate=48000:duration=2 -ac 2 -c:v libx264 -preset ultrafast "
+                        "-pix_fmt yuv420p -c:a aac -shortest"},
+        {"video_only.mp4", "-f lavfi -i testsrc=size=320x240:rate=25:duration=2 -c:v libx264 -preset ultrafast "
+                           "-pix_fmt yuv420p"},
+        {"audio.mp3", "-f lavfi -i sine=frequency=440:sample_rate=44100:duration=3 -ac 2 -c:a libmp3lame -b:a 128k"},
+        {"audio.wav", "-f lavfi -i sine=frequency=440:sample_rate=44100:duration=3 -ac 2 -c:a pcm_s16le"},
+        {"audio_mono.ogg", "-f lavfi -i sine=frequency=440:sample_rate=22050:duration=2 -c:a libvorbis"},
+        {"still.png", "-f lavfi -i testsrc=size=320x240:rate=1:duration=1 -frames:v 1"},
+    };
+    return rows;
+}
+
+} // namespace
+
+std::string Folder() {
+    const char* env = std::getenv("MEDIAWIZ_FIXTURES");
+    fs::path dir = env && *env ? fs::path(env) : fs::temp_directory_path() / "mediawiz-fixtures";
+    fs::create_directories(dir);
+    return dir.string();
+}
+
+std::string Path(const std::string& name) {
+    const fs::path target = fs::path(Folder()) / name;
+    if (fs::exists(target))
+        return target.string();
+    auto row = table().find(name);
+    if (row == table().end())
+        throw std::runtime_error("no such fixture: " + name);
+    // Generate under a private name and rename, so concurrent test processes never
+    // see a half-written file.
+    const fs::path temp = fs::path(Folder()) / ("tmp" + std::to_string(getpid()) + "_" + name);
+    const std::string cmd = "ffmpeg -nostdin -hide_banner -loglevel error -y " + row->second + " '" +
+                            temp.string() + "'";
+    if (std::system(cmd.c_str()) != 0 || !fs::exists(temp))
+        throw std::runtime_error("cannot generate fixture " + name + " with: " + cmd);
+    fs::rename(temp, target);
+    return target.string();
+}
+
+std::string ScratchFolder(const std::string& testName) {
+    const fs::path dir = fs::path(Folder()) / "scratch" / (testName + "_" + std::to_string(getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    return dir.string();
+}
+
+} // namespace Fixtures
