@@ -1,0 +1,89 @@
+#include "MessageDialog.h"
+
+#include <QPushButton>
+#include <QCoreApplication>
+
+#include <array>
+#include <utility>
+
+namespace {
+
+// Button order of the dialog; custom captions are applied in this order.
+constexpr std::array kButtonOrder = {
+    QMessageBox::Yes,    QMessageBox::No,      QMessageBox::Ok,       QMessageBox::Cancel,
+    QMessageBox::Abort,  QMessageBox::Retry,   QMessageBox::Ignore,   QMessageBox::NoToAll,
+    QMessageBox::YesToAll, QMessageBox::Help,
+};
+
+struct KindRow {
+    TMsgDlgType kind;
+    QMessageBox::Icon icon;
+    TSystemSound sound;
+};
+
+constexpr std::array kKinds = {
+    KindRow{TMsgDlgType::mtWarning, QMessageBox::Warning, TSystemSound::Exclamation},
+    KindRow{TMsgDlgType::mtError, QMessageBox::Critical, TSystemSound::Hand},
+    KindRow{TMsgDlgType::mtInformation, QMessageBox::Information, TSystemSound::Default},
+    KindRow{TMsgDlgType::mtConfirmation, QMessageBox::Question, TSystemSound::Question},
+    KindRow{TMsgDlgType::mtCustom, QMessageBox::NoIcon, TSystemSound::Default},
+};
+
+const KindRow& kindRow(TMsgDlgType kind) {
+    for (const KindRow& row : kKinds)
+        if (row.kind == kind)
+            return row;
+    return kKinds.back();
+}
+
+} // namespace
+
+QString ApplicationTitle() {
+    return QCoreApplication::applicationName();
+}
+
+QMessageBox::StandardButton RunMessageBox(QWidget* parent, const TMessageRequest& request) {
+    QMessageBox box(kindRow(request.Kind).icon, request.Caption, request.Message, QMessageBox::NoButton, parent);
+    int captionIndex = 0;
+    for (QMessageBox::StandardButton id : kButtonOrder) {
+        if (!(request.Buttons & id))
+            continue;
+        QPushButton* button = box.addButton(id);
+        if (captionIndex < request.ButtonCaptions.size()) {
+            const QString& caption = request.ButtonCaptions[captionIndex++];
+            if (!caption.isEmpty())
+                button->setText(caption);
+        }
+    }
+    box.exec();
+    return box.standardButton(box.clickedButton());
+}
+
+QMessageBox::StandardButton ShowMessageDialog(TServices& services, QWidget* parent, const QString& message,
+                                              const QString& caption, TMsgDlgType kind,
+                                              const QStringList& buttonCaptions,
+                                              QMessageBox::StandardButtons buttons) {
+    services.Sound.PlaySystemSound(kindRow(kind).sound);
+    return services.Dialogs.MessageDialog(parent, {message, caption, kind, buttonCaptions, buttons});
+}
+
+bool Confirm(TServices& services, QWidget* parent, const QString& message) {
+    return ShowMessageDialog(services, parent, message, ApplicationTitle(), TMsgDlgType::mtConfirmation, {},
+                             QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+void Notice(TServices& services, QWidget* parent, const QString& message) {
+    ShowMessageDialog(services, parent, message, ApplicationTitle(), TMsgDlgType::mtInformation, {},
+                      QMessageBox::Ok);
+}
+
+void ErrorBox(TServices& services, QWidget* parent, const QString& message) {
+    ShowMessageDialog(services, parent, message, ApplicationTitle(), TMsgDlgType::mtError, {}, QMessageBox::Ok);
+}
+
+bool BrowseForFolder(TServices& services, QWidget* owner, QString& path, const QString& prompt, int flags,
+                     const QString& root) {
+    // Every folder Qt's browser returns is a file-system folder, which is what flag 1 asks for.
+    (void)flags;
+    return services.Dialogs.BrowseForFolder(owner, path, prompt, root);
+}
