@@ -7,7 +7,7 @@
 // Records exchanged between the application and the encoder component.
 // Text fields are UTF-8; option blocks are text with one "name=value" per line.
 
-class TBitmap;
+struct TFFBitmap; // the RGB frame the engine hands to hooks and previews
 
 // Unset marker of the 64-bit time fields (the libraries' "no timestamp").
 inline constexpr std::int64_t kUnsetTime = std::numeric_limits<std::int64_t>::min();
@@ -119,7 +119,7 @@ struct TTerminateInfo
 struct TPreviewInfo
 {
     int TaskIndex = 0;
-    TBitmap* Bitmap = nullptr;
+    TFFBitmap* Bitmap = nullptr;
     int FrameNumber = 0;
     std::int64_t PTS = 0; // microseconds
 };
@@ -127,7 +127,7 @@ struct TPreviewInfo
 struct THookInfo
 {
     int TaskIndex = 0;
-    TBitmap* Bitmap = nullptr;
+    TFFBitmap* Bitmap = nullptr;
     int FrameNumber = 0;
     std::int64_t PTS = 0;
     bool Update = true;     // write the bitmap back into the frame
