@@ -119,7 +119,7 @@ struct TTerminateInfo
 struct TPreviewInfo
 {
     int TaskIndex = 0;
-    TFFBitmap* Bitmap = nullptr;
+    const TFFBitmap* Bitmap = nullptr;
     int FrameNumber = 0;
     std::int64_t PTS = 0; // microseconds
 };

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "FFmpegTask.h"
+
+#include <memory>
+#include <vector>
+
+// The encoder's tasks, in queue order. The list owns its tasks: deleting or clearing
+// frees them (a running task is stopped and waited for first).
+class TFFmpegList
+{
+public:
+    int Add(std::unique_ptr<TFFmpeg> task);
+    void Clear();
+    void Delete(int index);
+    TFFmpeg* Items(int index) const;
+    int IndexOf(const TCustomFFmpeg* task) const;
+    int Count() const;
+    void StopAll(bool wait);
+    void SetPreview(bool on);
+    void SetPreviewBitmap(bool on);
+
+private:
+    void SetPreviewBit(int bit, bool on);
+
+    std::vector<std::unique_ptr<TFFmpeg>> FItems;
+};
