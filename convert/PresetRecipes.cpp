@@ -42,7 +42,9 @@ const TCommonSettings kCommonSettings[] = {
     {fmtiPad,    {.VideoCodec = "libx264", .AudioCodec = "libfaac", .ExtraOptions = kOptionBlockA}},
 };
 
-// One row per preset; fields left out keep their initial value.
+// One row per preset; fields left out keep their initial value. The MPEG rows with a
+// target leave both codecs to the target: a forced "mp2" would meet the DVD target's
+// 448 kbit/s, which MPEG audio layer 2 cannot carry.
 const TPresetRecipe kPresetRecipes[] = {
     // WAV
     {fmtWAV, 0, {.AudioCodec = "pcm_s16le", .AudioChannels = 1, .AudioSampleRate = 11025}},
@@ -155,18 +157,18 @@ const TPresetRecipe kPresetRecipes[] = {
     // MPEG
     {fmtMPEG, 0, {.VideoCodec = "mpeg2video", .FrameSize = "1920x1080", .FrameRate = "30000/1001", .AspectRatio = "4:3", .VideoBitrate = 15000000, .AudioCodec = "mp2", .AudioChannels = 2, .AudioSampleRate = 48000, .AudioBitrate = 224000, .MaxRate = 15000000, .MinRate = 15000000, .BufferSize = 6881000}},
     {fmtMPEG, 1, {.VideoCodec = "mpeg2video", .FrameSize = "1280x720", .FrameRate = "30000/1001", .AspectRatio = "4:3", .VideoBitrate = 9000000, .AudioCodec = "mp2", .AudioChannels = 2, .AudioSampleRate = 48000, .AudioBitrate = 224000}},
-    {fmtMPEG, 2, {.FrameRate = "30000/1001", .AspectRatio = "4:3", .VideoBitrate = 4000000, .AudioCodec = "mp2", .AudioChannels = 2, .AudioSampleRate = 48000, .AudioBitrate = 224000, .TargetType = 3, .TargetNorm = 2}},
-    {fmtMPEG, 3, {.FrameRate = "25", .AspectRatio = "4:3", .VideoBitrate = 4000000, .AudioCodec = "mp2", .AudioChannels = 2, .AudioSampleRate = 48000, .AudioBitrate = 224000, .TargetType = 3, .TargetNorm = 1}},
+    {fmtMPEG, 2, {.FrameRate = "30000/1001", .AspectRatio = "4:3", .VideoBitrate = 4000000, .AudioChannels = 2, .AudioSampleRate = 48000, .AudioBitrate = 224000, .TargetType = 3, .TargetNorm = 2}},
+    {fmtMPEG, 3, {.FrameRate = "25", .AspectRatio = "4:3", .VideoBitrate = 4000000, .AudioChannels = 2, .AudioSampleRate = 48000, .AudioBitrate = 224000, .TargetType = 3, .TargetNorm = 1}},
     {fmtMPEG, 4, {.VideoCodec = "mpeg1video", .FrameRate = "30000/1001", .VideoBitrate = 4000000, .AudioCodec = "mp2", .AudioChannels = 2, .AudioSampleRate = 44100, .AudioBitrate = 224000, .MaxRate = 4000000, .MinRate = 4000000, .BufferSize = 1835000}},
     {fmtMPEG, 5, {.VideoCodec = "mpeg2video", .FrameRate = "30000/1001", .VideoBitrate = 4000000, .AudioCodec = "mp2", .AudioChannels = 2, .AudioSampleRate = 44100, .AudioBitrate = 224000, .MaxRate = 4000000, .MinRate = 4000000, .BufferSize = 1835000}},
     {fmtMPEG, 6, {.VideoCodec = "mpeg1video", .FrameSize = "720x480", .FrameRate = "30000/1001", .VideoBitrate = 1150000, .AudioCodec = "mp2", .AudioChannels = 2, .AudioSampleRate = 44100, .AudioBitrate = 128000, .MaxRate = 1150000, .MinRate = 1150000, .BufferSize = 527000}},
     {fmtMPEG, 7, {.VideoCodec = "mpeg1video", .FrameSize = "720x480", .FrameRate = "30000/1001", .VideoBitrate = 860000, .AudioCodec = "mp2", .AudioChannels = 2, .AudioSampleRate = 44100, .AudioBitrate = 128000, .MaxRate = 860000, .MinRate = 860000, .BufferSize = 394000}},
     {fmtMPEG, 8, {.VideoCodec = "mpeg1video", .FrameSize = "320x240", .FrameRate = "30000/1001", .VideoBitrate = 780000, .AudioCodec = "mp2", .AudioChannels = 2, .AudioSampleRate = 44100, .AudioBitrate = 112000, .MaxRate = 780000, .MinRate = 780000, .BufferSize = 357000}},
     {fmtMPEG, 9, {.VideoCodec = "mpeg1video", .FrameSize = "720x480", .FrameRate = "30", .VideoBitrate = 2000000, .AudioCodec = "mp2", .AudioChannels = 2, .AudioSampleRate = 44100, .AudioBitrate = 192000, .MaxRate = 2000000, .MinRate = 2000000, .BufferSize = 917000}},
-    {fmtMPEG, 10, {.FrameRate = "30000/1001", .AspectRatio = "4:3", .VideoBitrate = 2376000, .AudioCodec = "mp2", .AudioChannels = 2, .AudioSampleRate = 44100, .AudioBitrate = 224000, .TargetType = 2, .TargetNorm = 2}},
-    {fmtMPEG, 11, {.FrameRate = "25", .AspectRatio = "4:3", .VideoBitrate = 2376000, .AudioCodec = "mp2", .AudioChannels = 2, .AudioSampleRate = 44100, .AudioBitrate = 224000, .TargetType = 2, .TargetNorm = 1}},
-    {fmtMPEG, 12, {.FrameRate = "30000/1001", .AspectRatio = "4:3", .VideoBitrate = 1150000, .AudioCodec = "mp2", .AudioChannels = 2, .AudioSampleRate = 44100, .AudioBitrate = 224000, .TargetType = 1, .TargetNorm = 2}},
-    {fmtMPEG, 13, {.FrameRate = "25", .AspectRatio = "4:3", .VideoBitrate = 1150000, .AudioCodec = "mp2", .AudioChannels = 2, .AudioSampleRate = 44100, .AudioBitrate = 224000, .TargetType = 1, .TargetNorm = 1}},
+    {fmtMPEG, 10, {.FrameRate = "30000/1001", .AspectRatio = "4:3", .VideoBitrate = 2376000, .AudioChannels = 2, .AudioSampleRate = 44100, .AudioBitrate = 224000, .TargetType = 2, .TargetNorm = 2}},
+    {fmtMPEG, 11, {.FrameRate = "25", .AspectRatio = "4:3", .VideoBitrate = 2376000, .AudioChannels = 2, .AudioSampleRate = 44100, .AudioBitrate = 224000, .TargetType = 2, .TargetNorm = 1}},
+    {fmtMPEG, 12, {.FrameRate = "30000/1001", .AspectRatio = "4:3", .VideoBitrate = 1150000, .AudioChannels = 2, .AudioSampleRate = 44100, .AudioBitrate = 224000, .TargetType = 1, .TargetNorm = 2}},
+    {fmtMPEG, 13, {.FrameRate = "25", .AspectRatio = "4:3", .VideoBitrate = 1150000, .AudioChannels = 2, .AudioSampleRate = 44100, .AudioBitrate = 224000, .TargetType = 1, .TargetNorm = 1}},
     // RM
     {fmtRM, 0, {.VideoCodec = "rv20", .VideoBitrate = 1024000}},
     {fmtRM, 1, {.VideoCodec = "rv20", .VideoBitrate = 750000}},

@@ -179,6 +179,7 @@ TEST_F(EncoderSettingsTest, DeviceAndVideoRecipes) {
     EXPECT_EQ(dvd.FrameRate, "30000/1001");
     EXPECT_EQ(dvd.AspectRatio, "4:3");
     EXPECT_TRUE(dvd.VideoCodec.empty());
+    EXPECT_TRUE(dvd.AudioCodec.empty());
     EXPECT_TRUE(dvd.FrameSize.empty());
     EXPECT_EQ(dvd.VideoBitrate, 4000000); // stored, though a target overrides it
     EXPECT_EQ(dvd.AudioBitrate, 224000);

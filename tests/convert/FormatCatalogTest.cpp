@@ -155,6 +155,10 @@ TEST(PresetRecipes, RowValuesAreWellFormed) {
         }
         EXPECT_TRUE(s.TargetType == -1 || (s.TargetType >= 1 && s.TargetType <= 3));
         EXPECT_EQ(s.TargetType == -1, s.TargetNorm == -1);
+        if (s.TargetType != -1) {
+            EXPECT_EQ(s.VideoCodec, nullptr) << "a target chooses the codecs";
+            EXPECT_EQ(s.AudioCodec, nullptr) << "a target chooses the codecs";
+        }
         // Audio formats carry no video settings.
         if (FormatInfo(row.Format).Class == fcAudio) {
             EXPECT_EQ(s.VideoCodec, nullptr);
