@@ -32,6 +32,11 @@ const std::map<std::string, std::string>& table() {
         {"audio.mp3", "-f lavfi -i sine=frequency=440:sample_rate=44100:duration=3 -ac 2 -c:a libmp3lame -b:a 128k"},
         {"audio.wav", "-f lavfi -i sine=frequency=440:sample_rate=44100:duration=3 -ac 2 -c:a pcm_s16le"},
         {"audio_mono.ogg", "-f lavfi -i sine=frequency=440:sample_rate=22050:duration=2 -c:a libvorbis"},
+        {"proof_av.mp4", "-f lavfi -i testsrc=size=176x144:rate=25:duration=1 -f lavfi -i "
+                         "sine=frequency=440:sample_rate=44100:duration=1 -ac 2 -c:v libx264 -preset ultrafast "
+                         "-pix_fmt yuv420p -c:a aac -shortest"},
+        {"proof_audio.mp3", "-f lavfi -i sine=frequency=440:sample_rate=44100:duration=1 -ac 2 -c:a libmp3lame "
+                            "-b:a 128k"},
         {"still.png", "-f lavfi -i testsrc=size=320x240:rate=1:duration=1 -frames:v 1"},
     };
     return rows;
