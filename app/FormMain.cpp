@@ -1,0 +1,274 @@
+#include "FormMain.h"
+
+#include "EditionFile.h"
+#include "EditionSetup.h"
+#include "EditionTable.h"
+#include "Placement.h"
+#include "Settings.h"
+#include "SettingsFolder.h"
+#include "ImageButton.h"
+#include "MainThread.h"
+#include "PageControl.h"
+#include "SkinForm.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMimeData>
+#include <QScreen>
+
+#include <stdexcept>
+
+namespace {
+
+constexpr QSize kDesignedSize(772, 547);
+constexpr QRect kPageControlMainBounds(203, 74, 555, 426);
+constexpr QRect kFormatPagesBounds(12, 172, 527, 240);
+constexpr QSize kFormatButtonSize(62, 57);
+constexpr QSize kClassButtonSize(167, 30);
+
+// A private message travelling as a Qt event of its number.
+class TPrivateMessageEvent : public QEvent {
+public:
+    explicit TPrivateMessageEvent(TPrivateMessage message) : QEvent(static_cast<QEvent::Type>(message)) {}
+};
+
+bool IsPrivateMessage(int type) {
+    return type >= pmDeferredShow && type <= pmRetryQuality;
+}
+
+QLabel* NewLabel(QWidget* parent, const char* name, const QString& text, QPoint position) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QLatin1String(name));
+    label->move(position);
+    label->adjustSize();
+    return label;
+}
+
+TImageButton* NewButton(QWidget* parent, const char* name, const QString& text) {
+    auto* button = new TImageButton(parent);
+    button->setObjectName(QLatin1String(name));
+    button->setText(text);
+    return button;
+}
+
+QWidget* NewPage(TPageControl* control, const char* name, const QString& caption) {
+    auto* page = new QWidget;
+    page->setObjectName(QLatin1String(name));
+    return control->AddPage(page, caption);
+}
+
+} // namespace
+
+TFormMain::TFormMain(TGlobalVars& globals, TServices services, std::string exeDir, QWidget* parent)
+    : QWidget(parent), globals_(globals), services_(services), exeDir_(std::move(exeDir)) {
+    setObjectName(QStringLiteral("FormMain"));
+    QFont font(QStringLiteral("Tahoma"));
+    font.setPixelSize(11);
+    setFont(font);
+    resize(kDesignedSize);
+    suiSkinFormMain = new TSkinForm(this);
+    CreateComponents();
+    CreatePages();
+    CreateFormatButtons();
+}
+
+TFormMain::~TFormMain() = default;
+
+void TFormMain::CreateComponents() {
+    ImageTopLogo = NewLabel(this, "ImageTopLogo", QString(), QPoint(14, 2));
+    ImageLeftLogo = NewLabel(this, "ImageLeftLogo", QString(), QPoint(16, 74));
+    suiSkinFormMain->AddDragHandle(ImageTopLogo);
+    suiSkinFormMain->AddDragHandle(ImageLeftLogo);
+    LabelTitle = NewLabel(this, "LabelTitle", QString(), QPoint(24, 43));
+    LabelTitle->resize(724, 22);
+    LabelVersion = NewLabel(this, "LabelVersion", QStringLiteral("Version: %s"), QPoint(22, 326));
+    LabelMoreTools = NewLabel(this, "LabelMoreTools", QStringLiteral("more free tools..."), QPoint(22, 344));
+    LabelMoreTools->setCursor(Qt::PointingHandCursor);
+    ActionMoreFreeTools = new QAction(QStringLiteral("More Free Tools..."), this);
+    ActionMoreFreeTools->setObjectName(QStringLiteral("ActionMoreFreeTools"));
+
+    ButtonMin = NewButton(this, "ButtonMin", QString());
+    ButtonClose = NewButton(this, "ButtonClose", QString());
+    connect(ButtonMin, &TImageButton::clicked, this, &TFormMain::ButtonMinClick);
+    connect(ButtonClose, &TImageButton::clicked, this, &TFormMain::ButtonCloseClick);
+    ButtonHelp = NewButton(this, "ButtonHelp", QStringLiteral("Help"));
+    ButtonLog = NewButton(this, "ButtonLog", QStringLiteral("Log"));
+    ButtonBack = NewButton(this, "ButtonBack", QStringLiteral("Back"));
+    ButtonNext = NewButton(this, "ButtonNext", QStringLiteral("Next"));
+    ButtonExit = NewButton(this, "ButtonExit", QStringLiteral("Exit"));
+}
+
+void TFormMain::CreatePages() {
+    PageControlMain = new TPageControl(this);
+    PageControlMain->setObjectName(QStringLiteral("PageControlMain"));
+    PageControlMain->SetBounds(kPageControlMainBounds.x(), kPageControlMainBounds.y(),
+                               kPageControlMainBounds.width(), kPageControlMainBounds.height());
+    TabSheetMode = NewPage(PageControlMain, "TabSheetMode", QStringLiteral("Mode"));
+    TabSheetStep1 = NewPage(PageControlMain, "TabSheetStep1", QStringLiteral("Step1"));
+    TabSheetStep2 = NewPage(PageControlMain, "TabSheetStep2", QStringLiteral("Step2"));
+    TabSheetStep3 = NewPage(PageControlMain, "TabSheetStep3", QStringLiteral("Step3"));
+    TabSheetStep4 = NewPage(PageControlMain, "TabSheetStep4", QStringLiteral("Step4"));
+    TabSheetStep5 = NewPage(PageControlMain, "TabSheetStep5", QStringLiteral("Step5"));
+    TabSheetStep6 = NewPage(PageControlMain, "TabSheetStep6", QStringLiteral("Step6"));
+    TabSheetStep7 = NewPage(PageControlMain, "TabSheetStep7", QStringLiteral("Step7"));
+
+    ImageDownloadVideo = NewLabel(TabSheetMode, "ImageDownloadVideo", QString(), QPoint(24, 40));
+    ImageConvertVideo = NewLabel(TabSheetMode, "ImageConvertVideo", QString(), QPoint(284, 40));
+    const QString finishedAgain =
+        QStringLiteral("To convert other files, click \"Finish\". Click \"Exit\" to quit %s.");
+    LabelFinishTitle1 = NewLabel(TabSheetStep4, "LabelFinishTitle1",
+                                 QStringLiteral("%s has finished the conversion."), QPoint(20, 20));
+    LabelFinishTitle2 = NewLabel(TabSheetStep4, "LabelFinishTitle2", finishedAgain, QPoint(20, 44));
+    LabelFinishedDownloading1 = NewLabel(TabSheetStep7, "LabelFinishedDownloading1",
+                                         QStringLiteral("%s has finished the downloading."), QPoint(20, 20));
+    LabelFinishedDownloading2 = NewLabel(TabSheetStep7, "LabelFinishedDownloading2", finishedAgain, QPoint(20, 44));
+
+    RzPageControlToFormat = new TPageControl(TabSheetStep2);
+    RzPageControlToFormat->setObjectName(QStringLiteral("RzPageControlToFormat"));
+    RzPageControlToFormat->SetBounds(kFormatPagesBounds.x(), kFormatPagesBounds.y(), kFormatPagesBounds.width(),
+                                     kFormatPagesBounds.height());
+    TabSheetToFormatVideo = NewPage(RzPageControlToFormat, "TabSheetToFormatVideo", QStringLiteral("Video"));
+    TabSheetToFormatDevice = NewPage(RzPageControlToFormat, "TabSheetToFormatDevice", QStringLiteral("Device"));
+    TabSheetToFormatAudio = NewPage(RzPageControlToFormat, "TabSheetToFormatAudio", QStringLiteral("Audio"));
+}
+
+void TFormMain::CreateFormatButtons() {
+    ButtonToFormatVideo = NewButton(TabSheetStep2, "ButtonToFormatVideo", QStringLiteral("Video"));
+    ButtonToFormatDevice = NewButton(TabSheetStep2, "ButtonToFormatDevice", QStringLiteral("Device"));
+    ButtonToFormatAudio = NewButton(TabSheetStep2, "ButtonToFormatAudio", QStringLiteral("Audio"));
+    for (TImageButton* button : {ButtonToFormatVideo, ButtonToFormatDevice, ButtonToFormatAudio}) {
+        button->resize(kClassButtonSize);
+        button->setCheckable(true);
+        button->setAutoExclusive(true);
+    }
+    QWidget* const classPages[] = {TabSheetToFormatVideo, TabSheetToFormatDevice, TabSheetToFormatAudio};
+    for (const TEditionFormat& format : EditionFormats()) {
+        const QString name = QString::fromLatin1(format.Name);
+        auto* button = new TImageButton(classPages[format.Class]);
+        button->setObjectName(QStringLiteral("ButtonFormat") + name);
+        button->setText(name);
+        button->resize(kFormatButtonSize);
+        button->setCheckable(true);
+        button->setAutoExclusive(true);
+        formatButtons_[format.Preset] = button;
+    }
+}
+
+bool TFormMain::FormCreate() {
+    const QString title = ApplicationTitle();
+    edition_ = FindEditionRow(title.toStdString(), TEditionLookup::elStartup);
+    if (std::optional<QString> error = ApplyEditionProfile(*this)) {
+        TMessageRequest request{*error, title, TMsgDlgType::mtError, {}, QMessageBox::Ok};
+        services_.Dialogs.MessageDialog(this, request);
+        return false;
+    }
+    if (edition_ && edition_->MinimalChrome) {
+        for (QWidget* widget : {static_cast<QWidget*>(LabelVersion), static_cast<QWidget*>(LabelMoreTools),
+                                static_cast<QWidget*>(ButtonHelp), static_cast<QWidget*>(ButtonLog)})
+            widget->hide();
+    }
+    globals_.SettingsDir = SettingsFolderFor(ShellFolderPath(QStringLiteral("AppData")), title);
+    const QString personal = ShellFolderPath(QStringLiteral("Personal"));
+    globals_.LastOpenDir = personal;
+    globals_.OutputFileDir = personal;
+    globals_.OutputURLDir = personal;
+    SetSettingsDefaults(globals_);
+    settingsReady_ = true;
+    if (!LoadSettings(globals_, SettingsFilePath(globals_))) {
+        if (const QScreen* screen = QGuiApplication::primaryScreen())
+            move(screen->geometry().center() - rect().center());
+    }
+    // The input list, the format catalogue and the add-files dialog set themselves up here.
+    setAcceptDrops(true);
+    LoadPlacement(QStringLiteral("Form"), this, SettingsFilePath(globals_));
+    if (!LoadMediaLibraries())
+        return false;
+    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &TFormMain::UpdateClipboardFlag);
+    UpdateClipboardFlag();
+    PageControlMain->setCurrentWidget(globals_.DownloadMode ? TabSheetMode : TabSheetStep1);
+    PageControlMain->SetTabsVisible(false);
+    RzPageControlToFormat->SetTabsVisible(false);
+    PostPrivateMessage(pmDeferredShow);
+    return true;
+}
+
+bool TFormMain::LoadMediaLibraries() {
+    // The encoder component (TFFEncoder) is wired here: when its LibrariesLoaded is
+    // false, LoadLibraries(<exe dir>/lib); on failure its LastErrMsg goes to the log
+    // window as one line and false ends the set-up.
+    return true;
+}
+
+void TFormMain::UpdateClipboardFlag() {
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    clipboardHasNoText_ = !data || !data->hasText();
+}
+
+void TFormMain::SetMessageHandler(TPrivateMessage message, std::function<void()> handler) {
+    messageHandlers_[message] = std::move(handler);
+}
+
+void TFormMain::PostPrivateMessage(TPrivateMessage message) {
+    QCoreApplication::postEvent(this, new TPrivateMessageEvent(message));
+}
+
+void TFormMain::SendPrivateMessage(TPrivateMessage message) {
+    MainThread::Send([this, message] {
+        TPrivateMessageEvent event(message);
+        this->event(&event);
+    });
+}
+
+bool TFormMain::event(QEvent* event) {
+    const int type = event->type();
+    if (!IsPrivateMessage(type))
+        return QWidget::event(event);
+    if (type == pmDeferredShow) {
+        DeferredShow();
+    } else if (auto handler = messageHandlers_.find(type); handler != messageHandlers_.end() && handler->second) {
+        handler->second();
+    }
+    return true;
+}
+
+void TFormMain::DeferredShow() {
+    show();
+    const bool toolsWording = edition_ && edition_->ToolsWording;
+    LabelMoreTools->setText(toolsWording ? QStringLiteral("more tools...") : QStringLiteral("more free tools..."));
+    LabelMoreTools->adjustSize();
+    ActionMoreFreeTools->setText(toolsWording ? QStringLiteral("More Tools...") : QStringLiteral("More Free Tools..."));
+}
+
+void TFormMain::ButtonMinClick() {
+    showMinimized();
+}
+
+void TFormMain::ButtonCloseClick() {
+    close();
+}
+
+void TFormMain::closeEvent(QCloseEvent* event) {
+    FormClose();
+    event->accept();
+}
+
+void TFormMain::FormClose() {
+    // Before the settings folder is known there is nothing to save.
+    if (!settingsReady_)
+        return;
+    const QString file = SettingsFilePath(globals_);
+    try {
+        SaveSettings(globals_, file);
+        SavePlacement(QStringLiteral("Form"), this, file);
+        if (logWindow_)
+            SavePlacement(QStringLiteral("FormLog"), logWindow_, file);
+    } catch (const std::exception& error) {
+        TMessageRequest request{QString::fromLocal8Bit(error.what()), ApplicationTitle(), TMsgDlgType::mtError,
+                                {}, QMessageBox::Ok};
+        services_.Dialogs.MessageDialog(this, request);
+    }
+}
