@@ -1,5 +1,6 @@
 #include "FormShutdown.h"
 
+#include "EditionSetup.h"
 #include "MessageDialog.h"
 
 #include <QFont>

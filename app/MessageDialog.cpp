@@ -1,7 +1,8 @@
 #include "MessageDialog.h"
 
+#include "EditionSetup.h"
+
 #include <QPushButton>
-#include <QCoreApplication>
 
 #include <array>
 #include <utility>
@@ -37,10 +38,6 @@ const KindRow& kindRow(TMsgDlgType kind) {
 }
 
 } // namespace
-
-QString ApplicationTitle() {
-    return QCoreApplication::applicationName();
-}
 
 QMessageBox::StandardButton RunMessageBox(QWidget* parent, const TMessageRequest& request) {
     QMessageBox box(kindRow(request.Kind).icon, request.Caption, request.Message, QMessageBox::NoButton, parent);

@@ -8,9 +8,6 @@
 
 class QWidget;
 
-// The application title: the caption of every message box and the "%s" of page texts.
-QString ApplicationTitle();
-
 // Builds and runs the standard message box of the kind (used by the desktop dialog service).
 QMessageBox::StandardButton RunMessageBox(QWidget* parent, const TMessageRequest& request);
 

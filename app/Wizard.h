@@ -1,0 +1,110 @@
+#pragma once
+
+#include "GlobalVars.h"
+#include "Services.h"
+#include "WizardPages.h"
+
+#include <QObject>
+
+#include <functional>
+
+class QAbstractButton;
+class QAction;
+class QWidget;
+class TFormMain;
+
+// The wizard's pages in their order on PageControlMain.
+enum class TWizardPage { Mode, Step1, Step2, Step3, Step4, Step5, Step6, Step7, Count };
+
+// Calls from the page flow into the components other parts of the window own.
+// Unset hooks do nothing.
+struct TWizardHooks {
+    // Format page: press the stored class and format buttons, select the stored presets.
+    std::function<void()> ShowFormatSelection;
+    // Format page: store the selected preset of each format list.
+    std::function<void()> TakeFormatSelection;
+    // The link page's quality summary text.
+    std::function<QString()> QualitySummary;
+    // The encoder component's Stop with Wait.
+    std::function<void()> StopEncoder;
+    // Abort (without waiting) on both HTTP components.
+    std::function<void()> AbortTransfers;
+};
+
+// The page flow of the main window: page texts and button states, the Next, Back
+// and Exit transitions with their confirmations and checks, the summaries and the
+// folder pickers. Handler names follow the window's design.
+class TWizard : public QObject {
+    Q_OBJECT
+public:
+    TWizard(TFormMain& form, TWizardPages& pages);
+
+    TWizardHooks Hooks;
+    // The window ActionLog shows.
+    void SetLogWindow(QWidget* logWindow) { logWindow_ = logWindow; }
+
+    TWizardPage CurrentPage() const;
+    void SelectPage(TWizardPage page);
+
+    void UpdatePageTexts();
+    void ShowFirstPage();
+    void EnterFormatPage();
+    void LeaveFormatPage();
+    void EnterLinkPage();
+    void LeaveLinkPage();
+    void ShowConversionSummary();
+    void ShowDownloadSummary();
+
+    void ActionNextExecute();
+    void ActionBackExecute();
+    void ActionExitExecute();
+    void ActionLogExecute();
+    void ActionListUpdate();
+    void ActionURLSelectExecute();
+    void ButtonSelectDirClick();
+    void ImageDownloadVideoClick();
+    void ImageConvertVideoClick();
+    void LabelOpenFolderClick();
+    void LabelURLOpenFolderClick();
+
+    QAction* ActionNext = nullptr;
+    QAction* ActionBack = nullptr;
+    QAction* ActionExit = nullptr;
+    QAction* ActionLog = nullptr;
+    QAction* ActionAdd = nullptr;
+    QAction* ActionDelete = nullptr;
+    QAction* ActionClear = nullptr;
+    QAction* ActionMoveUp = nullptr;
+    QAction* ActionMoveDown = nullptr;
+    QAction* ActionPlay = nullptr;
+    QAction* ActionURLPaste = nullptr;
+    QAction* ActionURLRemove = nullptr;
+    QAction* ActionURLEmpty = nullptr;
+    QAction* ActionURLSelect = nullptr;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CreateActions();
+    void ConnectWidgets();
+    void NextOnFormatPage();
+    void NextOnLinkPage();
+    void StartDownloadRun();
+    void ClearInputList();
+    void ReturnToFirstPage();
+    bool Confirm(const QString& message);
+    void Notice(const QString& message);
+    // Browses from stored, writes the chosen folder with a separator into edit and stored.
+    void PickFolder(QString& stored, class QLineEdit* edit);
+
+    TFormMain& form_;
+    TWizardPages& pages_;
+    TGlobalVars& globals_;
+    TServices services_;
+    QWidget* logWindow_ = nullptr;
+};
+
+// Keeps a button's caption, enabling and visibility in step with an action and
+// triggers the action on click.
+void BindButtonToAction(QAbstractButton* button, QAction* action);
