@@ -1,5 +1,6 @@
 #include "EncoderSettings.h"
 
+#include "FFDecode.h"
 #include "PathUtils.h"
 #include "PresetRecipes.h"
 
@@ -38,6 +39,16 @@ std::string extensionOf(const TFormatInfo* format) {
 }
 
 } // namespace
+
+TOpenInput OpenInputOf(TCustomDecoder& decoder) {
+    TOpenInput input;
+    input.FileName = decoder.FileName();
+    input.FormatName = decoder.FormatName();
+    TAudioStreamInfo audio;
+    if (decoder.FirstAudioStreamIndex() >= 0 && decoder.GetAudioStreamInfo(-1, audio))
+        input.AudioBitRate = audio.BitRate;
+    return input;
+}
 
 std::optional<TEncoderSettings> MakeEncoderSettings(const TOutputSelection& selection,
                                                     const TOpenInput& input) {

@@ -13,6 +13,11 @@ struct TOpenInput {
     int AudioBitRate = -1;  // BitRate of the first audio stream, bits/s; -1 without one
 };
 
+class TCustomDecoder;
+
+// The facts of the file the probe decoder has loaded.
+TOpenInput OpenInputOf(TCustomDecoder& decoder);
+
 // Everything a conversion task needs from the user's choice.
 struct TEncoderSettings {
     TInputOptions InputOptions; // normal mode only; join mode uses fresh records per input

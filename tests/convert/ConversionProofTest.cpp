@@ -1,0 +1,337 @@
+// Converts a one-second input with every preset of every format, the way the
+// conversion run queues its tasks, and checks each output by probing it.
+
+#include "MediaProbe.h"
+
+#include "EncoderSettings.h"
+#include "FFEncode.h"
+#include "FFLoad.h"
+#include "MainThread.h"
+#include "common/Fixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <mutex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr double kInputDurationSec = 1.0;
+constexpr int kInputWidth = 176, kInputHeight = 144, kInputChannels = 2, kInputSampleRate = 44100;
+constexpr double kInputFrameRate = 25;
+
+// What a container holds when the recipe names no codec, and how the probe names it.
+struct TContainerRule {
+    const char* Key; // forced format name, else the file extension
+    const char* FormatName;
+    const char* MajorBrand; // ISO family only
+    const char* DefaultVideo;
+    const char* DefaultAudio;
+};
+
+// clang-format off
+const TContainerRule kContainers[] = {
+    {".wav",  "wav",                     nullptr, nullptr,      "pcm_s16le"},
+    {".mp3",  "mp3",                     nullptr, nullptr,      "mp3"},
+    {".wma",  "asf",                     nullptr, "wmv2",       "wmav2"},
+    {".ogg",  "ogg",                     nullptr, nullptr,      "vorbis"},
+    {".aac",  "aac",                     nullptr, nullptr,      "aac"},
+    {".m4a",  "mov,mp4,m4a,3gp,3g2,mj2", "M4A ",  nullptr,      "aac"},
+    {".flac", "flac",                    nullptr, nullptr,      "flac"},
+    {".mp2",  "mp3",                     nullptr, nullptr,      "mp2"}, // layer 2 is read by the MPEG audio demuxer
+    {".avi",  "avi",                     nullptr, "mpeg4",      "mp3"},
+    {".mp4",  "mov,mp4,m4a,3gp,3g2,mj2", "isom",  "h264",       "aac"},
+    {".flv",  "flv",                     nullptr, "flv1",       "mp3"},
+    {".swf",  "swf",                     nullptr, "flv1",       "mp3"},
+    {".mpg",  "mpeg",                    nullptr, "mpeg1video", "mp2"},
+    {".rm",   "rm",                      nullptr, "rv10",       "ac3"},
+    {".wmv",  "asf",                     nullptr, "wmv2",       "wmav2"},
+    {".mov",  "mov,mp4,m4a,3gp,3g2,mj2", "qt  ",  "h264",       "aac"},
+    {".3gp",  "mov,mp4,m4a,3gp,3g2,mj2", "3gp4",  "h263",       "amr_nb"},
+    {"psp",   "mov,mp4,m4a,3gp,3g2,mj2", "MSNV",  "mpeg4",      "aac"},
+};
+
+// Encoder names of the recipes whose coded stream the probe names differently.
+const std::pair<const char*, const char*> kCodecOfEncoder[] = {
+    {"libmp3lame", "mp3"}, {"libfaac", "aac"}, {"libvorbis", "vorbis"}, {"libx264", "h264"},
+};
+
+// Sample rates of the codecs that take only some; others take what they are given.
+const std::pair<const char*, std::vector<int>> kCodecSampleRates[] = {
+    {"aac",    {96000, 88200, 64000, 48000, 44100, 32000, 24000, 22050, 16000, 12000, 11025, 8000, 7350}},
+    {"mp3",    {44100, 48000, 32000, 22050, 24000, 16000, 11025, 12000, 8000}},
+    {"mp2",    {44100, 48000, 32000, 22050, 24000, 16000}},
+    {"ac3",    {48000, 44100, 32000}},
+    {"amr_nb", {8000}},
+};
+// clang-format on
+
+// The standard settings of a DVD, SVCD or VCD target, by TargetType.
+struct TTargetRule {
+    const char* Video;
+    const char* Audio;
+    int PalWidth, PalHeight, NtscWidth, NtscHeight;
+    int SampleRate;
+    long long AudioBitrate;
+};
+const TTargetRule kTargets[] = {
+    {"mpeg1video", "mp2", 352, 288, 352, 240, 44100, 224000}, // VCD
+    {"mpeg2video", "mp2", 480, 576, 480, 480, 44100, 224000}, // SVCD
+    {"mpeg2video", "ac3", 720, 576, 720, 480, 48000, 448000}, // DVD
+};
+
+struct TExpected {
+    const TContainerRule* Container = nullptr;
+    std::string Extension;
+    bool HasVideo = true;
+    std::string VideoCodec, VideoTag;
+    int Width = kInputWidth, Height = kInputHeight;
+    double FrameRate = kInputFrameRate;
+    std::string AudioCodec;
+    int Channels = kInputChannels, SampleRate = kInputSampleRate;
+    long long AudioBitrate = 0; // checked only when a target fixes it
+};
+
+std::string codecOfEncoder(const std::string& encoder) {
+    for (const auto& [name, codec] : kCodecOfEncoder)
+        if (encoder == name)
+            return codec;
+    return encoder;
+}
+
+int closestSampleRate(const std::string& codec, int wanted) {
+    for (const auto& [name, rates] : kCodecSampleRates)
+        if (codec == name)
+            return *std::min_element(rates.begin(), rates.end(),
+                                     [wanted](int a, int b) { return std::abs(a - wanted) < std::abs(b - wanted); });
+    return wanted;
+}
+
+double parseRate(const std::string& text) {
+    int num = 0, den = 1;
+    if (std::sscanf(text.c_str(), "%d/%d", &num, &den) < 1 || den == 0)
+        return 0;
+    return static_cast<double>(num) / den;
+}
+
+TExpected expectationOf(const TOutputOptions& o, const std::string& extension) {
+    TExpected e;
+    e.Extension = extension;
+    const std::string key = o.FileFormat.empty() ? extension : o.FileFormat;
+    for (const TContainerRule& rule : kContainers)
+        if (key == rule.Key)
+            e.Container = &rule;
+    if (!e.Container)
+        return e;
+    const TTargetRule* target = o.TargetType >= 1 && o.TargetType <= 3 ? &kTargets[o.TargetType - 1] : nullptr;
+    const bool ntsc = o.TargetNorm == 2;
+
+    e.HasVideo = !o.VideoDisable && e.Container->DefaultVideo;
+    e.VideoCodec = !o.VideoCodec.empty() ? codecOfEncoder(o.VideoCodec)
+                   : target              ? target->Video
+                   : e.Container->DefaultVideo ? e.Container->DefaultVideo
+                                               : "";
+    e.VideoTag = o.VideoTag;
+    if (!o.FrameSize.empty())
+        std::sscanf(o.FrameSize.c_str(), "%dx%d", &e.Width, &e.Height);
+    else if (target) {
+        e.Width = ntsc ? target->NtscWidth : target->PalWidth;
+        e.Height = ntsc ? target->NtscHeight : target->PalHeight;
+    }
+    if (!o.FrameRate.empty())
+        e.FrameRate = parseRate(o.FrameRate);
+    else if (target)
+        e.FrameRate = ntsc ? 30000.0 / 1001 : 25;
+
+    e.AudioCodec = !o.AudioCodec.empty() ? codecOfEncoder(o.AudioCodec) : target ? target->Audio : e.Container->DefaultAudio;
+    if (o.AudioChannels > 0)
+        e.Channels = o.AudioChannels;
+    const int rate = o.AudioSampleRate > 0 ? o.AudioSampleRate : target ? target->SampleRate : kInputSampleRate;
+    e.SampleRate = closestSampleRate(e.AudioCodec, rate);
+    if (target)
+        e.AudioBitrate = target->AudioBitrate;
+    return e;
+}
+
+// Every difference between the probed output and the expectation, as text.
+std::string mismatches(const TExpected& e, const std::string& path) {
+    std::ostringstream out;
+    if (!e.Container)
+        return "no container rule for the recipe";
+    if (std::filesystem::path(path).extension() != e.Extension)
+        out << "extension " << std::filesystem::path(path).extension() << "; ";
+    const std::optional<TProbedFile> file = ProbeMedia(path);
+    if (!file)
+        return "output unreadable";
+    if (file->FormatName != e.Container->FormatName)
+        out << "container " << file->FormatName << " (want " << e.Container->FormatName << "); ";
+    if (e.Container->MajorBrand && file->MajorBrand != e.Container->MajorBrand)
+        out << "brand '" << file->MajorBrand << "' (want '" << e.Container->MajorBrand << "'); ";
+    if (std::abs(file->DurationSec - kInputDurationSec) > 0.3)
+        out << "duration " << file->DurationSec << "; ";
+
+    if (e.HasVideo != file->Video.has_value())
+        out << (e.HasVideo ? "no video; " : "unexpected video; ");
+    if (e.HasVideo && file->Video) {
+        const TProbedStream& v = *file->Video;
+        if (v.CodecName != e.VideoCodec)
+            out << "video " << v.CodecName << " (want " << e.VideoCodec << "); ";
+        if (!e.VideoTag.empty() && v.CodecTag != e.VideoTag)
+            out << "tag " << v.CodecTag << " (want " << e.VideoTag << "); ";
+        if (v.Width != e.Width || v.Height != e.Height)
+            out << "size " << v.Width << "x" << v.Height << " (want " << e.Width << "x" << e.Height << "); ";
+        if (std::abs(v.FrameRate - e.FrameRate) > e.FrameRate * 0.02)
+            out << "rate " << v.FrameRate << " (want " << e.FrameRate << "); ";
+    }
+    if (!file->Audio)
+        return out.str() + "no audio; ";
+    const TProbedStream& a = *file->Audio;
+    if (a.CodecName != e.AudioCodec)
+        out << "audio " << a.CodecName << " (want " << e.AudioCodec << "); ";
+    if (a.Channels != e.Channels)
+        out << "channels " << a.Channels << " (want " << e.Channels << "); ";
+    if (a.SampleRate != e.SampleRate)
+        out << "sample rate " << a.SampleRate << " (want " << e.SampleRate << "); ";
+    if (e.AudioBitrate && a.BitRate != e.AudioBitrate)
+        out << "audio bit rate " << a.BitRate << " (want " << e.AudioBitrate << "); ";
+    return out.str();
+}
+
+std::string summaryOf(const std::string& path) {
+    const std::optional<TProbedFile> file = ProbeMedia(path);
+    if (!file)
+        return "-";
+    std::ostringstream out;
+    out << file->FormatName.substr(0, file->FormatName.find(',')) << " " << file->DurationSec << "s";
+    if (file->Video)
+        out << " | " << file->Video->CodecName << " " << file->Video->Width << "x" << file->Video->Height << " @"
+            << file->Video->FrameRate;
+    if (file->Audio)
+        out << " | " << file->Audio->CodecName << " " << file->Audio->Channels << "ch " << file->Audio->SampleRate;
+    return out.str();
+}
+
+// One preset's conversion: queued, run, probed.
+struct TProofCase {
+    int Preset = 0;
+    std::string OutputFile;
+    TExpected Expected;
+    std::string Failure; // empty when it passed
+};
+
+class ConversionProof : public ::testing::TestWithParam<TFormatId> {
+protected:
+    static void SetUpTestSuite() { FFEngineStart(); }
+};
+
+TEST_P(ConversionProof, EveryPresetConvertsToWhatItsRecipeAsks) {
+    const TFormatInfo& format = FormatInfo(GetParam());
+    const std::string input = Fixtures::Path(format.Class == fcAudio ? "proof_audio.mp3" : "proof_av.mp4");
+    const std::string root = Fixtures::ScratchFolder("proof_" + std::string(format.Name));
+
+    TFFEncoder encoder;
+    ASSERT_TRUE(encoder.LibrariesLoaded() || encoder.LoadLibraries("")) << encoder.LastErrMsg();
+
+    // The probe decoder has the input open while its settings are made, as in the run.
+    ASSERT_TRUE(encoder.Decoder().LoadFile(input)) << encoder.Decoder().LastErrMsg();
+    const TOpenInput openInput = OpenInputOf(encoder.Decoder());
+    encoder.Decoder().CloseFile();
+    EXPECT_EQ(openInput.FileName, input);
+    EXPECT_NEAR(openInput.AudioBitRate, 128000, 8000) << "the lossless WMA preset copies it";
+
+    std::vector<TProofCase> cases(format.Presets.size());
+    std::vector<TProofCase*> tasks; // by task index
+    for (int preset = 0; preset < static_cast<int>(cases.size()); ++preset) {
+        TProofCase& c = cases[preset];
+        c.Preset = preset;
+        TOutputSelection selection;
+        selection.OutputFileDir = root + "/" + std::to_string(preset) + "/";
+        std::filesystem::create_directories(selection.OutputFileDir);
+        selection.OutputFormatClass = format.Class;
+        (format.Class == fcAudio   ? selection.OutputAudioFormat
+         : format.Class == fcVideo ? selection.OutputVideoFormat
+                                   : selection.OutputDeviceFormat) = static_cast<std::uint8_t>(format.IndexInClass);
+        selection.Presets[format.Id] = preset;
+
+        std::optional<TEncoderSettings> settings = MakeEncoderSettings(selection, openInput);
+        ASSERT_TRUE(settings);
+        c.OutputFile = settings->OutputFileName;
+        c.Expected = expectationOf(settings->OutputOptions, std::string(format.Extension));
+        const int task = encoder.AddTask(input, &settings->InputOptions);
+        if (task < 0) {
+            c.Failure = "Adding file error: " + encoder.LastErrMsg();
+            continue;
+        }
+        if (!encoder.SetOutputFile(task, settings->OutputFileName, &settings->OutputOptions)) {
+            c.Failure = "Cannot do convert, error: " + encoder.LastErrMsg();
+            encoder.RemoveTask(task);
+            continue;
+        }
+        tasks.push_back(&c);
+    }
+
+    std::mutex lock; // guards the cases' failures and the counters below
+    int ended = 0;
+    std::atomic<bool> runEnded{false};
+    encoder.OnTerminate = [&](TCustomEncoder&, TTerminateInfo info) {
+        if (info.TaskIndex < 0) {
+            runEnded = true;
+            return;
+        }
+        std::lock_guard g(lock);
+        ++ended;
+        TProofCase& c = *tasks.at(info.TaskIndex);
+        if (info.Failed)
+            c.Failure = "failed: " + info.ErrorMessage;
+        else if (!info.Completed)
+            c.Failure = "did not complete";
+    };
+    if (!tasks.empty()) {
+        encoder.StartTask(2);
+        for (;;) {
+            MainThread::PumpSlice(std::chrono::milliseconds(50));
+            std::lock_guard g(lock);
+            if (runEnded && ended >= static_cast<int>(tasks.size()))
+                break;
+        }
+        encoder.ClearTasks();
+    }
+
+    std::ostringstream table;
+    int passed = 0;
+    for (TProofCase& c : cases) {
+        if (c.Failure.empty())
+            c.Failure = mismatches(c.Expected, c.OutputFile);
+        passed += c.Failure.empty();
+        char row[64];
+        std::snprintf(row, sizeof row, "%-12s %2d  %-4s ", std::string(format.Name).c_str(), c.Preset,
+                      c.Failure.empty() ? "ok" : "FAIL");
+        table << row << (c.Failure.empty() ? summaryOf(c.OutputFile) : c.Failure) << "\n";
+    }
+    std::printf("%s%s: %d of %zu presets pass\n", table.str().c_str(), std::string(format.Name).c_str(), passed,
+                cases.size());
+    for (const TProofCase& c : cases)
+        EXPECT_TRUE(c.Failure.empty()) << format.Name << " preset " << c.Preset << " \"" << format.Presets[c.Preset]
+                                       << "\": " << c.Failure;
+}
+
+std::vector<TFormatId> allFormatIds() {
+    std::vector<TFormatId> ids;
+    for (const TFormatInfo& format : AllFormats())
+        ids.push_back(format.Id);
+    return ids;
+}
+
+INSTANTIATE_TEST_SUITE_P(AllFormats, ConversionProof, ::testing::ValuesIn(allFormatIds()),
+                         [](const ::testing::TestParamInfo<TFormatId>& param) {
+                             return "Format" + std::string(FormatInfo(param.param).Name);
+                         });
+
+} // namespace
