@@ -40,7 +40,7 @@ struct TDeliveryDone
 
 } // namespace
 
-TCustomEncoder::TCustomEncoder() = default;
+TCustomEncoder::TCustomEncoder() : FDecoder(std::make_unique<TFFDecoder>()) {}
 
 TCustomEncoder::~TCustomEncoder()
 {
@@ -199,6 +199,7 @@ bool TCustomEncoder::AddInput(TFFmpeg& task, const std::string& fileName, TInput
         task.InputOptions[index] = TInputOptions{};
         return false;
     }
+    task.AttachDecoder(index);
     return true;
 }
 

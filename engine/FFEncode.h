@@ -44,6 +44,8 @@ public:
 
     std::string LastErrMsg() const;
     int TaskCount() const;
+    // The probe decoder the application reads file facts with.
+    TFFDecoder& Decoder() { return *FDecoder; }
 
     // Index of the new task, or -1 with LastErrMsg set. An empty Options->FileName is
     // set to FileName.
@@ -104,6 +106,7 @@ private:
     // main-thread calls run while Stop waits may read the list again.
     mutable std::recursive_mutex FListLock;
     TFFmpegList FTasks;
+    std::unique_ptr<TFFDecoder> FDecoder;
     TNotifierThreads FNotifiers;
 
     mutable std::mutex FErrLock; // guards FLastErrMsg

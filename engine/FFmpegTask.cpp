@@ -8,7 +8,10 @@ namespace {
 constexpr int kWaitSliceMs = 20;
 }
 
-TFFmpeg::TFFmpeg(int maxFiles) : TCustomFFmpeg(maxFiles), InputOptions(maxFiles), OutputOptions(maxFiles) {}
+TFFmpeg::TFFmpeg(int maxFiles)
+    : TCustomFFmpeg(maxFiles), InputOptions(maxFiles), OutputOptions(maxFiles), FDecoders(maxFiles)
+{
+}
 
 TFFmpeg::~TFFmpeg()
 {
@@ -24,6 +27,19 @@ TFFmpeg::~TFFmpeg()
         FThread->Join();
     if (FTerminateThread)
         FTerminateThread->Join();
+}
+
+void TFFmpeg::AttachDecoder(int index)
+{
+    auto& decoder = FDecoders.at(index);
+    if (!decoder)
+        decoder = std::make_unique<TFFDecoder>();
+    decoder->AttachFormatContext(InputContext(index));
+}
+
+TFFDecoder* TFFmpeg::Decoder(int index) const
+{
+    return index >= 0 && index < static_cast<int>(FDecoders.size()) ? FDecoders[index].get() : nullptr;
 }
 
 bool TFFmpeg::Start(bool threaded, TThreadPriority priority)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ConvertThread.h"
+#include "FFDecode.h"
 #include "FFEncodeRecords.h"
 #include "FFmpeg.h"
 
@@ -23,6 +24,11 @@ public:
     // The output of this task concatenates its inputs.
     bool Join = false;
 
+    // Gives opened input number index its decoder, attached to the task's demuxer.
+    void AttachDecoder(int index);
+    // The decoder of an input; nullptr before AttachDecoder.
+    TFFDecoder* Decoder(int index) const;
+
     // Runs the task on its own thread (threaded) or in the calling thread. Refused
     // (false) once the task has been started or ended.
     bool Start(bool threaded, TThreadPriority priority);
@@ -36,6 +42,8 @@ private:
 
     // Waits for the event; on the main thread pending main-thread calls keep running.
     static void WaitEvent(TThreadEvent& event);
+
+    std::vector<std::unique_ptr<TFFDecoder>> FDecoders;
 
     std::mutex FStateLock; // guards FState and the two thread objects
     TRunState FState = TRunState::Idle;

@@ -1,0 +1,413 @@
+#include "FFEncode.h"
+
+#include "FFLoad.h"
+#include "Fixtures.h"
+#include "MainThread.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <thread>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// Runs the main-thread queue until done() holds; gives up after a generous guard so a
+// fault shows as a failure instead of a hung test.
+bool PumpUntil(const std::function<bool()>& done)
+{
+    const auto guard = std::chrono::steady_clock::now() + 120s;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > guard)
+            return false;
+        MainThread::WaitAndProcess(10ms);
+    }
+    return true;
+}
+
+std::string Probe(const std::string& file)
+{
+    const std::string cmd = "ffprobe -v error -show_entries stream=codec_name,sample_rate,channels -of default=nw=1 '" +
+                            file + "'";
+    std::string out;
+    if (FILE* p = popen(cmd.c_str(), "r")) {
+        char buf[256];
+        while (fgets(buf, sizeof buf, p))
+            out += buf;
+        pclose(p);
+    }
+    return out;
+}
+
+// What the events delivered, collected from whichever thread raised them.
+struct TRecorder
+{
+    struct TProgress
+    {
+        int Task;
+        int InputFile;
+        std::thread::id Thread;
+    };
+    std::mutex Lock;
+    std::vector<TProgress> Progress;
+    std::vector<TTerminateInfo> Terminates;
+    std::set<std::thread::id> TerminateThreads;
+    bool Final = false;
+
+    void Attach(TFFEncoder& encoder)
+    {
+        encoder.OnProgress = [this](TCustomEncoder&, PProgressInfo info) {
+            std::lock_guard g(Lock);
+            Progress.push_back({info->TaskIndex, info->InputFileIndex, std::this_thread::get_id()});
+        };
+        encoder.OnTerminate = [this](TCustomEncoder&, TTerminateInfo info) {
+            std::lock_guard g(Lock);
+            Terminates.push_back(info);
+            TerminateThreads.insert(std::this_thread::get_id());
+            if (info.TaskIndex < 0)
+                Final = true;
+        };
+    }
+    bool HasFinal()
+    {
+        std::lock_guard g(Lock);
+        return Final;
+    }
+    bool ProgressFrom(int task)
+    {
+        std::lock_guard g(Lock);
+        return std::any_of(Progress.begin(), Progress.end(),
+                           [task](const TProgress& p) { return p.Task == task && p.InputFile >= 0; });
+    }
+    const TTerminateInfo* InfoOf(int task)
+    {
+        for (const auto& t : Terminates)
+            if (t.TaskIndex == task)
+                return &t;
+        return nullptr;
+    }
+};
+
+class EncoderTest : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        FFEngineStart();
+        TFFEncoder probe;
+        if (!probe.LibrariesLoaded()) {
+            ASSERT_TRUE(probe.LoadLibraries("")) << probe.LastErrMsg();
+        }
+    }
+
+    void SetUp() override
+    {
+        Out = Fixtures::ScratchFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
+        Encoder.SetProgressInterval(100);
+    }
+
+    // Queues one conversion of the fixture into Out; returns the task index.
+    int Queue(const std::string& fixture, const std::string& outName, TOutputOptions out)
+    {
+        TInputOptions in = InitInputOptions();
+        const int index = Encoder.AddTask(Fixtures::Path(fixture), &in);
+        EXPECT_GE(index, 0) << Encoder.LastErrMsg();
+        EXPECT_TRUE(Encoder.SetOutputFile(index, Out + "/" + outName, &out)) << Encoder.LastErrMsg();
+        return index;
+    }
+    static TOutputOptions Wav()
+    {
+        TOutputOptions o = InitOutputOptions();
+        o.AudioCodec = "pcm_s16le";
+        return o;
+    }
+    // A conversion long enough to be caught running.
+    static TOutputOptions SlowVideo()
+    {
+        TOutputOptions o = InitOutputOptions();
+        o.VideoCodec = "mpeg4";
+        o.AudioCodec = "mp2";
+        o.VideoBitrate = 800000;
+        return o;
+    }
+
+    std::string Out;
+    TFFEncoder Encoder;
+    TRecorder Rec;
+};
+
+TEST_F(EncoderTest, PropertiesStartAtTheirDefaultsAndTheIntervalHasAFloor)
+{
+    TFFEncoder e;
+    EXPECT_EQ(e.Version(), "3.9");
+    EXPECT_EQ(e.ProgressInterval(), 500);
+    EXPECT_FALSE(e.Preview());
+    EXPECT_TRUE(e.TriggerEventInMainThread());
+    EXPECT_EQ(e.ThreadPriority(), TThreadPriority::tpNormal);
+    e.SetProgressInterval(50);
+    EXPECT_EQ(e.ProgressInterval(), 100);
+    e.SetProgressInterval(101);
+    EXPECT_EQ(e.ProgressInterval(), 101);
+    e.SetProgressInterval(-5);
+    EXPECT_EQ(e.ProgressInterval(), 100);
+}
+
+TEST_F(EncoderTest, AddTaskWritesTheFileNameBackAndInputsStopAtTwenty)
+{
+    const std::string wav = Fixtures::Path("audio.wav");
+    TInputOptions in = InitInputOptions();
+    const int task = Encoder.AddTask(wav, &in);
+    ASSERT_EQ(task, 0) << Encoder.LastErrMsg();
+    EXPECT_EQ(in.FileName, wav);
+
+    for (int i = 1; i < 20; ++i)
+        ASSERT_TRUE(Encoder.AddInputFile(task, wav, nullptr)) << i << ": " << Encoder.LastErrMsg();
+    EXPECT_FALSE(Encoder.AddInputFile(task, wav, nullptr));
+    EXPECT_EQ(Encoder.LastErrMsg(), "max input files 20 reached");
+
+    EXPECT_EQ(Encoder.AddTask(Out + "/missing.wav"), -1);
+    EXPECT_FALSE(Encoder.LastErrMsg().empty());
+    EXPECT_EQ(Encoder.TaskCount(), 1);
+
+    // A refused output leaves the task to be removed, as the application does.
+    TOutputOptions bad = Wav();
+    bad.AudioCodec = "no-such-encoder";
+    EXPECT_FALSE(Encoder.SetOutputFile(task, Out + "/x.wav", &bad));
+    EXPECT_FALSE(Encoder.LastErrMsg().empty());
+    Encoder.RemoveTask(task);
+    EXPECT_EQ(Encoder.TaskCount(), 0);
+}
+
+// The application's sequence: queue, set outputs, start with 1, progress on the main
+// thread, terminate on notifier threads, the final notification, clear from it.
+TEST_F(EncoderTest, ParallelOneRunsTasksStrictlyInTurnAndEndsWithOneFinalNotification)
+{
+    for (int i = 0; i < 3; ++i)
+        Queue("audio.wav", "out" + std::to_string(i) + ".wav", Wav());
+    std::atomic<bool> cleared{false};
+    std::atomic<int> perTask{0};
+    Rec.Attach(Encoder);
+    Encoder.OnTerminate = [&](TCustomEncoder& sender, TTerminateInfo info) {
+        {
+            std::lock_guard g(Rec.Lock);
+            Rec.Terminates.push_back(info);
+            Rec.TerminateThreads.insert(std::this_thread::get_id());
+        }
+        if (info.TaskIndex >= 0) {
+            ++perTask;
+            return;
+        }
+        while (perTask < sender.TaskCount())
+            std::this_thread::sleep_for(10ms);
+        sender.ClearTasks();
+        cleared = true;
+    };
+    Encoder.StartTask(1);
+    ASSERT_TRUE(PumpUntil([&] { return cleared.load(); }));
+
+    EXPECT_EQ(Encoder.TaskCount(), 0);
+    std::lock_guard g(Rec.Lock);
+    ASSERT_EQ(Rec.Terminates.size(), 4u);
+    EXPECT_EQ(Rec.Terminates.back().TaskIndex, -1);
+    EXPECT_TRUE(Rec.Terminates.back().Completed);
+    EXPECT_FALSE(Rec.Terminates.back().Failed);
+    std::set<int> ended;
+    for (size_t i = 0; i + 1 < Rec.Terminates.size(); ++i) {
+        EXPECT_TRUE(Rec.Terminates[i].Completed) << Rec.Terminates[i].ErrorMessage;
+        EXPECT_FALSE(Rec.Terminates[i].Failed);
+        ended.insert(Rec.Terminates[i].TaskIndex);
+    }
+    EXPECT_EQ(ended, (std::set<int>{0, 1, 2}));
+    EXPECT_FALSE(Rec.TerminateThreads.count(std::this_thread::get_id()));
+
+    // Strictly in turn: reports never go back to an earlier task, and a task's final
+    // report comes before any report of the next.
+    ASSERT_FALSE(Rec.Progress.empty());
+    int lastTask = 0;
+    bool lastFinal = true;
+    for (const auto& p : Rec.Progress) {
+        EXPECT_EQ(p.Thread, std::this_thread::get_id()); // delivered on the main thread
+        ASSERT_GE(p.Task, lastTask);
+        if (p.Task != lastTask) {
+            EXPECT_TRUE(lastFinal) << "task " << p.Task << " reported before task " << lastTask << " ended";
+        }
+        lastTask = p.Task;
+        lastFinal = p.InputFile == -1;
+    }
+    for (int i = 0; i < 3; ++i)
+        EXPECT_NE(Probe(Out + "/out" + std::to_string(i) + ".wav").find("pcm_s16le"), std::string::npos);
+}
+
+TEST_F(EncoderTest, ParallelTwoRunsTwoTasksAtOnceAndCountsEveryNotificationOnce)
+{
+    for (int i = 0; i < 3; ++i)
+        Queue("av.mp4", "out" + std::to_string(i) + ".avi", SlowVideo());
+    Encoder.SetTriggerEventInMainThread(false); // reports arrive on the task threads
+    Rec.Attach(Encoder);
+    Encoder.StartTask(2);
+    ASSERT_TRUE(PumpUntil([&] { return Rec.HasFinal(); }));
+    Encoder.Stop(true); // harmless after the run; the notifier threads have all been started
+    std::lock_guard g(Rec.Lock);
+
+    std::map<int, int> notifications;
+    for (const auto& t : Rec.Terminates) {
+        ++notifications[t.TaskIndex];
+        EXPECT_TRUE(t.Completed) << t.ErrorMessage;
+    }
+    EXPECT_EQ(notifications, (std::map<int, int>{{-1, 1}, {0, 1}, {1, 1}, {2, 1}}));
+    EXPECT_EQ(Rec.Terminates.back().TaskIndex, -1);
+
+    // Each task ran on a thread of its own; at most two were active at any moment.
+    std::map<int, std::thread::id> threadOf;
+    std::set<int> active;
+    size_t mostActive = 0;
+    for (const auto& p : Rec.Progress) {
+        if (threadOf.count(p.Task)) {
+            EXPECT_EQ(threadOf[p.Task], p.Thread);
+        }
+        threadOf[p.Task] = p.Thread;
+        if (p.InputFile == -1)
+            active.erase(p.Task);
+        else
+            active.insert(p.Task);
+        mostActive = std::max(mostActive, active.size());
+    }
+    std::set<std::thread::id> threads;
+    for (const auto& [task, id] : threadOf)
+        threads.insert(id);
+    EXPECT_EQ(threads.size(), 3u);
+    EXPECT_FALSE(threads.count(std::this_thread::get_id()));
+    EXPECT_LE(mostActive, 2u);
+    EXPECT_EQ(mostActive, 2u) << "the first two tasks never ran side by side";
+}
+
+TEST_F(EncoderTest, ParallelZeroRunsInTheCallingThreadAndReturnsWhenAllEnded)
+{
+    Queue("audio.wav", "a.wav", Wav());
+    Queue("audio.wav", "b.wav", Wav());
+    Rec.Attach(Encoder);
+    Encoder.StartTask(0);
+    std::lock_guard g(Rec.Lock);
+    ASSERT_EQ(Rec.Terminates.size(), 3u);
+    EXPECT_EQ(Rec.Terminates[0].TaskIndex, 0);
+    EXPECT_EQ(Rec.Terminates[1].TaskIndex, 1);
+    EXPECT_EQ(Rec.Terminates[2].TaskIndex, -1);
+    EXPECT_EQ(Rec.TerminateThreads, (std::set<std::thread::id>{std::this_thread::get_id()}));
+    EXPECT_NO_THROW(Encoder.ClearTasks());
+}
+
+TEST_F(EncoderTest, StopWithWaitDuringTheSecondOfThreeEndsTheRestUnstarted)
+{
+    Queue("audio.wav", "first.wav", Wav());
+    Queue("av_wide.mp4", "second.avi", SlowVideo());
+    Queue("av.mp4", "third.avi", SlowVideo());
+    Rec.Attach(Encoder);
+    Encoder.StartTask(1);
+    ASSERT_TRUE(PumpUntil([&] { return Rec.ProgressFrom(1); }));
+    Encoder.Stop(true);
+    ASSERT_TRUE(PumpUntil([&] { return Rec.HasFinal(); }));
+
+    std::lock_guard g(Rec.Lock);
+    ASSERT_EQ(Rec.Terminates.size(), 4u);
+    EXPECT_EQ(Rec.Terminates.back().TaskIndex, -1);
+    ASSERT_TRUE(Rec.InfoOf(0) && Rec.InfoOf(1) && Rec.InfoOf(2));
+    EXPECT_TRUE(Rec.InfoOf(0)->Completed);
+    EXPECT_FALSE(Rec.InfoOf(1)->Completed);
+    EXPECT_FALSE(Rec.InfoOf(2)->Completed);
+    EXPECT_FALSE(Rec.InfoOf(2)->Failed);
+    for (const auto& p : Rec.Progress)
+        EXPECT_NE(p.Task, 2) << "the third task was started";
+}
+
+TEST_F(EncoderTest, ListOperationsAreRefusedWhileWorkingUntilClearTasks)
+{
+    Queue("av_wide.mp4", "long.avi", SlowVideo());
+    Rec.Attach(Encoder);
+    Encoder.StartTask(1);
+    const std::string wav = Fixtures::Path("audio.wav");
+    auto expectRefused = [](const std::function<void()>& call, const std::string& text) {
+        try {
+            call();
+            ADD_FAILURE() << "no error, expected: " << text;
+        } catch (const std::exception& e) {
+            EXPECT_EQ(std::string(e.what()), text);
+        }
+    };
+    expectRefused([&] { Encoder.ClearTasks(); }, "Cannot ClearTasks while working.");
+    expectRefused([&] { Encoder.StartTask(1); }, "Cannot StartTask while working.");
+    expectRefused([&] { Encoder.AddInputFile(0, wav); }, "Cannot AddInputFile while working.");
+    expectRefused([&] { Encoder.SetOutputFile(0, Out + "/x.wav"); }, "Cannot SetOutputFile while working.");
+    expectRefused([&] { Encoder.RemoveTask(0); }, "Cannot RemoveTask while working.");
+    ASSERT_TRUE(PumpUntil([&] { return Rec.HasFinal(); }));
+    // The run has ended but the component stays working until the tasks are cleared.
+    expectRefused([&] { Encoder.AddTask(wav); }, "Cannot AddTask while working.");
+    EXPECT_NO_THROW(Encoder.ClearTasks());
+    EXPECT_EQ(Encoder.AddTask(wav), 0) << Encoder.LastErrMsg();
+}
+
+TEST_F(EncoderTest, TaskWithoutOutputFailsWithItsMessageAndEmptyRunStillEnds)
+{
+    ASSERT_EQ(Encoder.AddTask(Fixtures::Path("audio.wav")), 0);
+    Rec.Attach(Encoder);
+    Encoder.StartTask(1);
+    ASSERT_TRUE(PumpUntil([&] { return Rec.HasFinal(); }));
+    {
+        std::lock_guard g(Rec.Lock);
+        const TTerminateInfo* info = Rec.InfoOf(0);
+        ASSERT_TRUE(info);
+        EXPECT_TRUE(info->Failed);
+        EXPECT_FALSE(info->Completed);
+        EXPECT_EQ(info->ErrorMessage, "At least one output file must be specified");
+    }
+    Encoder.ClearTasks();
+
+    // With nothing queued the run still ends with its final notification.
+    TRecorder empty;
+    empty.Attach(Encoder);
+    Encoder.StartTask(1);
+    ASSERT_TRUE(PumpUntil([&] { return empty.HasFinal(); }));
+    Encoder.ClearTasks();
+}
+
+TEST_F(EncoderTest, ExtraOptionsJoinedByLiteralCrlfOrLineBreaksApplyBoth)
+{
+    TOutputOptions literal = Wav();
+    literal.ExtraOptions = "ar=22050<CRLF>ac=1";
+    TOutputOptions breaks = Wav();
+    breaks.ExtraOptions = "ar=22050\r\nac=1";
+    Queue("audio.wav", "literal.wav", literal);
+    Queue("audio.wav", "breaks.wav", breaks);
+    Rec.Attach(Encoder);
+    Encoder.StartTask(1);
+    ASSERT_TRUE(PumpUntil([&] { return Rec.HasFinal(); }));
+    for (const char* name : {"literal.wav", "breaks.wav"}) {
+        const std::string facts = Probe(Out + "/" + name);
+        EXPECT_NE(facts.find("sample_rate=22050"), std::string::npos) << name << ": " << facts;
+        EXPECT_NE(facts.find("channels=1"), std::string::npos) << name << ": " << facts;
+    }
+}
+
+TEST_F(EncoderTest, DestroyingDuringARunStopsAndWaits)
+{
+    auto encoder = std::make_unique<TFFEncoder>();
+    encoder->SetProgressInterval(100);
+    TOutputOptions out = SlowVideo();
+    ASSERT_EQ(encoder->AddTask(Fixtures::Path("av_wide.mp4")), 0) << encoder->LastErrMsg();
+    ASSERT_TRUE(encoder->SetOutputFile(0, Out + "/gone.avi", &out)) << encoder->LastErrMsg();
+    std::atomic<bool> progressed{false};
+    encoder->OnProgress = [&](TCustomEncoder&, PProgressInfo) { progressed = true; };
+    encoder->StartTask(1);
+    ASSERT_TRUE(PumpUntil([&] { return progressed.load(); }));
+    encoder.reset(); // must return, with the task thread joined
+    SUCCEED();
+}
+
+} // namespace
