@@ -1,0 +1,37 @@
+#pragma once
+
+#include "FFBitmap.h"
+
+#include <stdexcept>
+#include <string>
+
+struct AVFrame;
+struct SwsContext;
+
+// Converts decoded pictures to RGB bitmaps and back (previews, thumbnails, video hooks).
+class TFormatConverter {
+public:
+    TFormatConverter() = default;
+    ~TFormatConverter();
+    TFormatConverter(const TFormatConverter&) = delete;
+    TFormatConverter& operator=(const TFormatConverter&) = delete;
+
+    int BitsPixel() const { return bitsPixel_; }
+    // 8, 15, 16, 24 or 32; anything else throws std::invalid_argument "Invalid BitsPixel %d".
+    void SetBitsPixel(int bits);
+
+    // Renders frame into bitmap (sized to the frame). False with LastError() when the
+    // scaler cannot be set up.
+    bool ToRGB(const AVFrame* frame, TBitmap& bitmap);
+    // Writes bitmap (of the frame's size) back into the frame's own pixel format; the
+    // frame must be writable.
+    bool FromRGB(const TBitmap& bitmap, AVFrame* frame);
+
+    const std::string& LastError() const { return lastError_; }
+
+private:
+    int bitsPixel_ = 24;
+    SwsContext* toRGB_ = nullptr;
+    SwsContext* fromRGB_ = nullptr;
+    std::string lastError_;
+};
