@@ -1,61 +1,76 @@
 #include "FFmpeg.h"
 
-struct TCustomFFmpeg::State {
-    int maxFiles = 20;
-    bool optionErrorRaise = true;
-    int verbosity = 1;
-    int ioTimeoutMs = 10000;
-    int64_t progressIntervalUs = 500000;
-    int previewBits = 0;
-    int hookBpp = 24;
-    int64_t totalTime = -1;
-    std::string lastErr;
-    std::string errorMessage;
-    bool running = false, terminated = false, completed = false, failed = false;
-    std::atomic<bool> stopRequested{false};
-};
+#include "FFTranscoder.h"
+#include "FFmpegState.h"
+#include "MainThread.h"
 
-TCustomFFmpeg::TCustomFFmpeg(int maxFiles) : d(std::make_unique<State>()) { d->maxFiles = maxFiles; }
-TCustomFFmpeg::~TCustomFFmpeg() = default;
-void TCustomFFmpeg::SetOption(const std::string&, const std::string&) {}
+#include <chrono>
+#include <cstdarg>
+#include <filesystem>
+
+void TaskLog(TCustomFFmpeg* task, TLogLevel level, const std::string& msg) {
+    FFLogger().Log(task, level, msg);
+}
+
+std::string Fmt(const char* fmt, ...) {
+    va_list ap;
+    va_start(ap, fmt);
+    char small[512];
+    va_list copy;
+    va_copy(copy, ap);
+    const int n = vsnprintf(small, sizeof small, fmt, copy);
+    va_end(copy);
+    std::string out;
+    if (n >= 0 && size_t(n) < sizeof small) {
+        out.assign(small, size_t(n));
+    } else if (n >= 0) {
+        out.resize(size_t(n) + 1);
+        vsnprintf(out.data(), out.size(), fmt, ap);
+        out.resize(size_t(n));
+    }
+    va_end(ap);
+    return out;
+}
+
+int64_t SteadyMs() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+TCustomFFmpeg::TCustomFFmpeg(int maxFiles) : d(std::make_unique<State>()) {
+    if (maxFiles < 1 || maxFiles > 512)
+        throw std::invalid_argument("maximum file count must be within 1..512");
+    d->maxFiles = maxFiles;
+}
+
+TCustomFFmpeg::~TCustomFFmpeg() {
+    if (d->running)
+        Stop(true);
+    if (d->thread.joinable()) {
+        if (d->thread.get_id() == std::this_thread::get_id())
+            d->thread.detach();
+        else
+            d->thread.join();
+    }
+}
+
 bool TCustomFFmpeg::OptionErrorRaise() const { return d->optionErrorRaise; }
 void TCustomFFmpeg::SetOptionErrorRaise(bool raise) { d->optionErrorRaise = raise; }
 int TCustomFFmpeg::Verbosity() const { return d->verbosity; }
 void TCustomFFmpeg::SetVerbosity(int level) { d->verbosity = level; }
-void TCustomFFmpeg::SetForceFormat(const std::string&) {}
-void TCustomFFmpeg::SetAudioCodec(const std::string&) {}
-void TCustomFFmpeg::SetVideoCodec(const std::string&) {}
-void TCustomFFmpeg::SetSubtitleCodec(const std::string&) {}
-void TCustomFFmpeg::SetAudioPreset(const std::string&) {}
-void TCustomFFmpeg::SetVideoPreset(const std::string&) {}
-void TCustomFFmpeg::SetSubtitlePreset(const std::string&) {}
-void TCustomFFmpeg::SetFramePresetFile(const std::string&) {}
-void TCustomFFmpeg::SetFrameSize(const std::string&) {}
-void TCustomFFmpeg::SetVideoFilters(const std::string&) {}
-void TCustomFFmpeg::SetFrameRate(const std::string&) {}
-void TCustomFFmpeg::SetAspectRatio(const std::string&) {}
-void TCustomFFmpeg::SetAudioChannels(int) {}
-void TCustomFFmpeg::SetAudioSampleRate(int) {}
-void TCustomFFmpeg::SetAudioVolume(int) {}
-void TCustomFFmpeg::SetAudioSyncMethod(int) {}
-void TCustomFFmpeg::SetVideoSyncMethod(int) {}
-void TCustomFFmpeg::SetMuxDelay(float) {}
-void TCustomFFmpeg::SetMuxPreload(float) {}
-void TCustomFFmpeg::SetStartTime(int64_t) {}
-void TCustomFFmpeg::SetRecordingTime(int64_t) {}
-void TCustomFFmpeg::SetTimestamp(int64_t) {}
-void TCustomFFmpeg::SetMetadata(const std::string&, const std::string&) {}
-void TCustomFFmpeg::SetAudioTag(const std::string&) {}
-void TCustomFFmpeg::SetVideoTag(const std::string&) {}
-void TCustomFFmpeg::SetProgramId(int) {}
-void TCustomFFmpeg::SetTarget(const std::string&, const std::string&, const std::string&) {}
-bool TCustomFFmpeg::OpenInput(const std::string&) { d->lastErr = "not implemented"; return false; }
-int TCustomFFmpeg::OpenOutput(const std::string&, bool) { d->lastErr = "not implemented"; return -1; }
-int TCustomFFmpeg::InputCount() const { return 0; }
-int TCustomFFmpeg::OutputCount() const { return 0; }
-AVFormatContext* TCustomFFmpeg::InputContext(int) const { return nullptr; }
-std::string TCustomFFmpeg::InputFileName(int) const { return {}; }
-std::string TCustomFFmpeg::OutputFileName(int) const { return {}; }
+int TCustomFFmpeg::InputCount() const { return int(d->inputs.size()); }
+int TCustomFFmpeg::OutputCount() const { return int(d->outputs.size()); }
+
+AVFormatContext* TCustomFFmpeg::InputContext(int index) const {
+    return index >= 0 && index < InputCount() ? d->inputs[size_t(index)].ctx.get() : nullptr;
+}
+std::string TCustomFFmpeg::InputFileName(int index) const {
+    return index >= 0 && index < InputCount() ? d->inputs[size_t(index)].name : std::string();
+}
+std::string TCustomFFmpeg::OutputFileName(int index) const {
+    return index >= 0 && index < OutputCount() ? d->outputs[size_t(index)].name : std::string();
+}
+
 int64_t TCustomFFmpeg::TotalTime() const { return d->totalTime; }
 const std::string& TCustomFFmpeg::LastErrMsg() const { return d->lastErr; }
 void TCustomFFmpeg::SetIOTimeout(int ms) { d->ioTimeoutMs = ms; }
@@ -65,13 +80,102 @@ int64_t TCustomFFmpeg::ProgressInterval() const { return d->progressIntervalUs; 
 void TCustomFFmpeg::SetPreviewBits(int bits) { d->previewBits = bits; }
 int TCustomFFmpeg::PreviewBits() const { return d->previewBits; }
 void TCustomFFmpeg::SetHookBitsPerPixel(int bits) { d->hookBpp = bits; }
-bool TCustomFFmpeg::Start(bool, TThreadPriority) { Run(); return true; }
-void TCustomFFmpeg::Stop(bool) { d->stopRequested = true; }
-void TCustomFFmpeg::Terminate() { if (OnTerminate) OnTerminate(*this); }
+
 bool TCustomFFmpeg::Running() const { return d->running; }
 bool TCustomFFmpeg::Terminated() const { return d->terminated; }
 bool TCustomFFmpeg::Completed() const { return d->completed; }
 bool TCustomFFmpeg::Failed() const { return d->failed; }
-std::string TCustomFFmpeg::ErrorMessage() const { return d->errorMessage; }
 bool TCustomFFmpeg::StopRequested() const { return d->stopRequested; }
-void TCustomFFmpeg::Run() { d->failed = true; d->errorMessage = "not implemented"; d->terminated = true; if (OnTerminate) OnTerminate(*this); }
+
+std::string TCustomFFmpeg::ErrorMessage() const {
+    std::lock_guard<std::mutex> lock(d->endLock);
+    return d->errorMessage;
+}
+
+bool TCustomFFmpeg::Start(bool threaded, TThreadPriority) {
+    if (d->started.exchange(true) || d->terminated)
+        return false;
+    d->running = true;
+    if (!threaded) {
+        Run();
+        return true;
+    }
+    {
+        std::lock_guard<std::mutex> lock(d->endLock);
+        d->threadFinished = false;
+    }
+    d->thread = std::thread([this] { Run(); });
+    return true;
+}
+
+void TCustomFFmpeg::Stop(bool wait) {
+    d->stopRequested = true;
+    d->ioStart = 0; // a blocking open in progress ends as "canceled"
+    if (!wait || !d->thread.joinable() || d->thread.get_id() == std::this_thread::get_id())
+        return;
+    std::unique_lock<std::mutex> lock(d->endLock);
+    while (!d->threadFinished) {
+        if (MainThread::IsMainThread()) {
+            lock.unlock();
+            MainThread::PumpSlice(std::chrono::milliseconds(20));
+            lock.lock();
+        } else {
+            d->endSignal.wait_for(lock, std::chrono::milliseconds(20));
+        }
+    }
+}
+
+void TCustomFFmpeg::Terminate() {
+    if (d->started.exchange(true) || d->terminated)
+        return;
+    d->terminated = true;
+    if (OnTerminate)
+        OnTerminate(*this);
+}
+
+void TCustomFFmpeg::Run() {
+    d->running = true;
+    try {
+        if (d->outputs.empty())
+            throw FFmpegException("At least one output file must be specified");
+        if (d->inputs.empty())
+            throw FFmpegException("At least one input file must be specified");
+        TTranscoder transcoder(*this, *d);
+        transcoder.Run();
+    } catch (const std::exception& e) {
+        TaskLog(this, llQuiet, e.what());
+        d->failed = true;
+        std::lock_guard<std::mutex> lock(d->endLock);
+        d->errorMessage = e.what();
+    }
+    // Only finished outputs stay on disk: a failed or stopped run removes what it wrote.
+    try {
+        const bool keep = d->completed && !d->failed;
+        std::vector<std::string> written;
+        for (auto& out : d->outputs) {
+            if (out.ctx && out.ctx->pb)
+                written.push_back(out.name);
+            out.ctx.reset();
+        }
+        for (auto& in : d->inputs)
+            in.ctx.reset();
+        if (!keep) {
+            std::error_code ec;
+            for (const auto& name : written)
+                std::filesystem::remove(name, ec);
+        }
+    } catch (const std::exception& e) {
+        TaskLog(this, llQuiet, e.what());
+    }
+    d->running = false;
+    d->terminated = true;
+    try {
+        if (OnTerminate)
+            OnTerminate(*this);
+    } catch (const std::exception& e) {
+        TaskLog(this, llQuiet, e.what());
+    }
+    std::lock_guard<std::mutex> lock(d->endLock);
+    d->threadFinished = true;
+    d->endSignal.notify_all();
+}

@@ -12,6 +12,7 @@
 #include <vector>
 
 extern "C" {
+#include <libavutil/avutil.h>
 #include <libavutil/samplefmt.h>
 }
 
@@ -160,9 +161,14 @@ public:
     VideoHookCallback OnVideoOutputHook;
     PreviewCallback OnPreviewBitmap;
 
-private:
+    // The task's private state (defined by the engine's own files).
     struct State;
+
+private:
     std::unique_ptr<State> d;
-    friend class TTranscoder;
     void Run();
+    void setBitRate(AVMediaType kind, const std::string& value);
+    void applyPreset(AVMediaType kind, const std::string& name, bool isFile);
+    // Adds a stream of this kind, with the pending options, to the last output file.
+    void AddStream(AVMediaType kind);
 };
