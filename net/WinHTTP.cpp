@@ -1,0 +1,178 @@
+#include "WinHTTP.h"
+
+#include "WinHTTPTransfer.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+// Nearest integer, halves to the even neighbour.
+std::int64_t RoundHalfEven(double value) {
+    const double lower = std::floor(value);
+    const double diff = value - lower;
+    std::int64_t result = static_cast<std::int64_t>(lower);
+    if (diff > 0.5 || (diff == 0.5 && result % 2 != 0))
+        ++result;
+    return result;
+}
+
+} // namespace
+
+TWinHTTPProgress ComputeProgress(std::int64_t offset, std::int64_t length, std::int64_t read,
+                                 std::chrono::milliseconds elapsed) {
+    TWinHTTPProgress p;
+    p.DataSize = length + offset;
+    p.BytesRead = offset + read;
+    p.PercentsDone = p.DataSize == 0
+                         ? 0
+                         : static_cast<std::uint8_t>(RoundHalfEven(static_cast<double>(p.BytesRead) * 100.0 /
+                                                                   static_cast<double>(p.DataSize)));
+    p.ElapsedTime = elapsed.count() / 1000;
+    const double ratio = read == 0 ? 0.0 : static_cast<double>(length) / static_cast<double>(read);
+    p.EstimatedTimeLeft = RoundHalfEven(ratio * static_cast<double>(p.ElapsedTime)) - p.ElapsedTime;
+    const double kb = static_cast<double>(read) / 1024.0;
+    p.TransferRate = static_cast<float>(p.ElapsedTime == 0 ? kb : kb / static_cast<double>(p.ElapsedTime));
+    return p;
+}
+
+TCustomWinHTTP::TCustomWinHTTP() : thread_(std::make_unique<TCustomWinThread>()) {
+    thread_->SetOnExecute([this](TCustomWinThread*) { transferJob(); });
+    thread_->SetOnException([this](std::exception_ptr) {
+        if (OnAnyError && !destroying())
+            OnAnyError(this);
+    });
+    thread_->SetOnTerminate([this](TCustomWinThread*) { completion(); });
+    thread_->OnWaitTimeoutExpired = [this](TCustomWinThread*, bool& terminateThread) {
+        waitTimeoutExpired(terminateThread);
+    };
+}
+
+TCustomWinHTTP::~TCustomWinHTTP() {
+    thread_->BeginDestroy();
+    // Stops a running worker; it releases its own transfer while it unwinds.
+    thread_.reset();
+}
+
+std::shared_ptr<TCustomWinHTTP::Run> TCustomWinHTTP::currentRun() const {
+    std::lock_guard g(runLock_);
+    return run_;
+}
+
+bool TCustomWinHTTP::StartFrom(std::int64_t ResumeFrom, std::int64_t RangeEnd, bool Wait) {
+    if (started_)
+        return false;
+    started_ = true;
+    deleteOutput_ = false;
+    auto run = std::make_shared<Run>();
+    run->resumeFrom = ResumeFrom;
+    run->rangeEnd = RangeEnd;
+    {
+        std::lock_guard g(runLock_);
+        run_ = std::move(run);
+    }
+    const bool savedWait = thread_->WaitThread;
+    if (Wait)
+        thread_->WaitThread = true;
+    const bool result = thread_->Execute();
+    thread_->WaitThread = savedWait;
+    return result;
+}
+
+void TCustomWinHTTP::Abort(bool DeleteOutput, bool Kill) {
+    if (!thread_->Running())
+        return;
+    deleteOutput_ = DeleteOutput;
+    thread_->Terminate(Kill);
+    if (!Kill)
+        return;
+    // The stopped worker closes its handles and output itself while it unwinds.
+    started_ = false;
+    if (OnAborted && !destroying())
+        OnAborted(this);
+}
+
+void TCustomWinHTTP::releaseBody(Run& run, bool deleteOutput) {
+    run.body.reset();
+    if (run.fileOpened && deleteOutput)
+        std::remove(OutputFileName.c_str());
+    run.fileOpened = false;
+}
+
+void TCustomWinHTTP::transferJob() {
+    const std::shared_ptr<Run> run = currentRun();
+    try {
+        WinHTTPTransfer(*this, *run).Execute();
+    } catch (const WinHTTPTransfer::Stopped&) {
+        // The stop step: nothing of this run follows but OnAborted.
+        releaseBody(*run, deleteOutput_);
+        run->stopped = true;
+        started_ = false;
+        synchronize([this] {
+            if (OnAborted)
+                OnAborted(this);
+        });
+    } catch (const EWinThreadKilled&) {
+        releaseBody(*run, deleteOutput_);
+        throw;
+    } catch (...) {
+        run->raisedException = true;
+        throw;
+    }
+}
+
+void TCustomWinHTTP::waitTimeoutExpired(bool& terminateThread) {
+    if (OnWaitTimeoutExpired && !destroying())
+        OnWaitTimeoutExpired(this, terminateThread);
+    if (terminateThread) {
+        // The worker is stopped at once and releases its handles and body while it unwinds.
+        started_ = false;
+    }
+}
+
+void TCustomWinHTTP::completion() {
+    const std::shared_ptr<Run> run = currentRun();
+    if (run->stopped)
+        return;
+    if (run->body)
+        run->body->Seek(0);
+    bool deleteAfter = false;
+    if (run->raisedException) {
+        // Already reported through OnAnyError; a second outcome would report it twice.
+    } else if (!run->continueDownload) {
+        // Interrupted by OnHeaderInfo: OnDoneInterrupted below.
+    } else if ((run->status == 200 || run->status == 206) && !run->readFailed &&
+               (!run->lengthKnown || !run->body || run->bytesRead == run->contentLength)) {
+        if (!run->body) {
+            if (OnAnyError)
+                OnAnyError(this);
+            if (OnOutputFileError)
+                OnOutputFileError(this);
+            started_ = false;
+            return;
+        }
+        if (run->fileOpened)
+            releaseBody(*run, false);
+        if (OnDone)
+            OnDone(this, run->contentType, run->bytesRead + run->resumeFrom,
+                   run->memoryBody ? run->body.get() : nullptr);
+    } else {
+        if (run->status == 200 || run->status == 206) {
+            if (OnConnLost)
+                OnConnLost(this, run->contentType, run->contentLength, run->bytesRead, run->body.get());
+        } else if (run->status == -1) {
+            if (OnHostUnreachable)
+                OnHostUnreachable(this);
+        } else {
+            if (OnHTTPError)
+                OnHTTPError(this, run->status, run->body.get());
+            deleteAfter = run->fileOpened;
+        }
+        if (OnAnyError)
+            OnAnyError(this);
+    }
+    releaseBody(*run, deleteAfter);
+    started_ = false;
+    if (!run->continueDownload && !run->raisedException && OnDoneInterrupted)
+        OnDoneInterrupted(this);
+}
