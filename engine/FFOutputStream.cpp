@@ -148,6 +148,9 @@ void TOutputStream::prepareVideo(const TInputStream& source, const AVCodec* code
     AVPixelFormat fmt = v.pixFmt != AV_PIX_FMT_NONE ? v.pixFmt
                         : source.dec && source.dec->pix_fmt != AV_PIX_FMT_NONE ? source.dec->pix_fmt
                                                                                 : AVPixelFormat(par->format);
+    // JPEG-based encoders take full-range pictures: their list starts with those.
+    if (codec->pix_fmts && v.pixFmt == AV_PIX_FMT_NONE && codec->id == AV_CODEC_ID_MJPEG)
+        fmt = codec->pix_fmts[0];
     if (codec->pix_fmts) {
         bool supported = false;
         for (const AVPixelFormat* p = codec->pix_fmts; *p != AV_PIX_FMT_NONE; p++)
