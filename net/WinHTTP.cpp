@@ -63,7 +63,6 @@ bool TCustomWinHTTP::StartFrom(std::int64_t ResumeFrom, std::int64_t RangeEnd, b
     if (started_)
         return false;
     started_ = true;
-    deleteOutput_ = false;
     auto run = std::make_shared<Run>();
     run->resumeFrom = ResumeFrom;
     run->rangeEnd = RangeEnd;
@@ -82,7 +81,7 @@ bool TCustomWinHTTP::StartFrom(std::int64_t ResumeFrom, std::int64_t RangeEnd, b
 void TCustomWinHTTP::Abort(bool DeleteOutput, bool Kill) {
     if (!thread_->Running())
         return;
-    deleteOutput_ = DeleteOutput;
+    currentRun()->deleteOutput = DeleteOutput;
     thread_->Terminate(Kill);
     if (!Kill)
         return;
@@ -95,7 +94,7 @@ void TCustomWinHTTP::Abort(bool DeleteOutput, bool Kill) {
 void TCustomWinHTTP::releaseBody(Run& run, bool deleteOutput) {
     run.body.reset();
     if (run.fileOpened && deleteOutput)
-        std::remove(OutputFileName.c_str());
+        std::remove(run.outputPath.c_str());
     run.fileOpened = false;
 }
 
@@ -105,7 +104,7 @@ void TCustomWinHTTP::transferJob() {
         WinHTTPTransfer(*this, *run).Execute();
     } catch (const WinHTTPTransfer::Stopped&) {
         // The stop step: nothing of this run follows but OnAborted.
-        releaseBody(*run, deleteOutput_);
+        releaseBody(*run, run->deleteOutput);
         run->stopped = true;
         started_ = false;
         synchronize([this] {
@@ -113,7 +112,7 @@ void TCustomWinHTTP::transferJob() {
                 OnAborted(this);
         });
     } catch (const EWinThreadKilled&) {
-        releaseBody(*run, deleteOutput_);
+        releaseBody(*run, run->deleteOutput);
         throw;
     } catch (...) {
         run->raisedException = true;

@@ -136,6 +136,8 @@ private:
         std::string contentType;
         std::unique_ptr<THTTPStream> body;
         bool fileOpened = false;
+        std::string outputPath; // the file this run opened
+        std::atomic<bool> deleteOutput{false}; // given to Abort
         bool memoryBody = false;
         bool continueDownload = true;
         bool stopped = false;          // the stop step ended this run
@@ -146,14 +148,13 @@ private:
     void completion();
     void waitTimeoutExpired(bool& terminateThread);
     // Closes the body stream and deletes the output file when deleteOutput.
-    void releaseBody(Run& run, bool deleteOutput);
+    static void releaseBody(Run& run, bool deleteOutput);
     std::shared_ptr<Run> currentRun() const;
     bool destroying() const { return thread_->Destroying(); }
     // Raises an event on the main thread from the worker (skipped while destroying).
     void synchronize(const std::function<void()>& call) { thread_->Synchronize(call); }
 
     std::atomic<bool> started_{false};
-    std::atomic<bool> deleteOutput_{false};
     mutable std::mutex runLock_; // guards run_ (the pointer, not the record)
     std::shared_ptr<Run> run_ = std::make_shared<Run>();
     std::unique_ptr<TCustomWinThread> thread_;

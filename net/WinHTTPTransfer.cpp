@@ -474,6 +474,7 @@ void WinHTTPTransfer::openBodyTarget() {
         if (file->Opened() && file->Seek(run_.resumeFrom)) {
             run_.body = std::move(file);
             run_.fileOpened = true;
+            run_.outputPath = http_.OutputFileName;
             comparing_ = run_.resumeFrom != 0;
             return;
         }
