@@ -564,14 +564,12 @@ bool TFFDecoder::ReceivePicture(AVPacket* pkt) {
         int ret = FF().avcodec.avcodec_receive_frame(videoDecoder_, picture_);
         if (ret >= 0)
             break;
-        if (ret == AVERROR_EOF || (ret != AVERROR(EAGAIN))) {
+        if (ret != AVERROR(EAGAIN) || draining_) {
             // Drained (or broken beyond use): nothing more comes from this stream.
             Fail(llInfo, "stream eof reached.");
             eof_ = true;
             return false;
         }
-        if (draining_)
-            continue;
         ret = FF().avformat.av_read_frame(context_, pkt);
         if (ret == AVERROR(EAGAIN)) {
             Fail(llInfo, "no data, please try again.");

@@ -7,7 +7,6 @@
 #include <cstring>
 #include <dlfcn.h>
 #include <filesystem>
-#include <gnu/lib-names.h>
 #include <thread>
 
 namespace fs = std::filesystem;
@@ -69,7 +68,7 @@ const TLibraryItem kLibraries[LIB_COUNT] = {
     {LIB_AVFORMAT, "avformat", false, LIBAVFORMAT_VERSION_MAJOR, bind_avformat, unbind_avformat},
     {LIB_AVUTIL, "avutil", false, LIBAVUTIL_VERSION_MAJOR, bind_avutil, unbind_avutil},
     {LIB_SWSCALE, "swscale", false, LIBSWSCALE_VERSION_MAJOR, bind_swscale, unbind_swscale},
-    {LIB_LIBC, "c", true, -1, bind_libc, unbind_libc},
+    {LIB_LIBC, "c", true, 6, bind_libc, unbind_libc}, // libc.so.6
 };
 
 // Loading order within a set: a library's own dependencies first, so that those
@@ -134,11 +133,13 @@ std::string TFFLoader::LibraryFileName(int index) const {
     if (!status_[index].fileName.empty())
         return status_[index].fileName;
     const TLibraryItem& item = kLibraries[index];
-    if (index == LIB_LIBC)
-        return LIBC_SO;
-    std::string name = std::string("lib") + item.baseName + ".so";
-    if (item.version >= 0)
-        name += "." + std::to_string(item.version);
+    std::string name = "lib";
+    name += item.baseName;
+    name += ".so";
+    if (item.version >= 0) {
+        name += '.';
+        name += std::to_string(item.version);
+    }
     return name;
 }
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cfenv>
 #include <dlfcn.h>
 #include <gnu/lib-names.h>
 #include <cmath>
@@ -31,6 +32,7 @@ TEST_F(LoaderTest, LoadsTheEngineSetTwiceAndBindsEveryEntry) {
     EXPECT_NE(FF().libc.stderr, nullptr);
     EXPECT_EQ(loader.LibraryFileName(LIB_AVCODEC), "libavcodec.so." + std::to_string(LIBAVCODEC_VERSION_MAJOR));
     EXPECT_EQ(loader.LibraryFileName(LIB_SWRESAMPLE), "libswresample.so." + std::to_string(LIBSWRESAMPLE_VERSION_MAJOR));
+    EXPECT_EQ(loader.LibraryFileName(LIB_LIBC), LIBC_SO);
 }
 
 TEST_F(LoaderTest, MissingLibraryUnloadsTheWholeSet) {
@@ -47,6 +49,19 @@ TEST_F(LoaderTest, MissingLibraryUnloadsTheWholeSet) {
     EXPECT_EQ(FF().avutil.av_malloc, nullptr);
     loader.SetLibraryFileName(LIB_SWSCALE, "");
     EXPECT_TRUE(loader.LoadSet(FF_LOAD_SET)) << loader.LastError();
+}
+
+TEST_F(LoaderTest, ShutdownUnloadsEverythingAndQuietsTheLockManager) {
+    ASSERT_TRUE(FFLoader().LoadSet(FF_LOAD_SET));
+    FFEngineShutdown();
+    EXPECT_FALSE(FFLoader().IsSetLoaded(FF_LOAD_SET)); // a fresh loader
+    EXPECT_EQ(FF().avcodec.avcodec_open2, nullptr);
+    EXPECT_EQ(FF().libc.fopen, nullptr);
+    void* lock = nullptr;
+    EXPECT_EQ(FFLockManager(&lock, 7), 0); // the lock manager is quiet after shutdown
+    FFEngineStart();
+    EXPECT_EQ(FFLockManager(&lock, 7), -1);
+    EXPECT_TRUE(FFLoader().LoadSet(FF_LOAD_SET)) << FFLoader().LastError();
 }
 
 TEST_F(LoaderTest, FolderWithoutTheLibraryFallsBackToSystemSearch) {
@@ -77,10 +92,17 @@ TEST(LoaderBind, RequiredOptionalAndVariableSymbols) {
     dlclose(libc);
 }
 
-TEST(FloatingPoint, DivisionByZeroGivesInfinityAfterEngineStart) {
+TEST(FloatingPoint, EngineMasksExceptionsAndShutdownRestoresTheCallersSetting) {
+    FFEngineShutdown();
+    feenableexcept(FE_DIVBYZERO); // a host that traps divisions by zero
     FFEngineStart();
+    EXPECT_EQ(fegetexcept(), 0);
     volatile double zero = 0.0;
     EXPECT_TRUE(std::isinf(1.0 / zero));
+    FFEngineShutdown();
+    EXPECT_EQ(fegetexcept(), FE_DIVBYZERO);
+    fedisableexcept(FE_ALL_EXCEPT);
+    FFEngineStart();
 }
 
 TEST(CodecLock, ManagerOperationsAndMessages) {
