@@ -6,6 +6,7 @@
 #include "Placement.h"
 #include "Settings.h"
 #include "SettingsFolder.h"
+#include "Wizard.h"
 #include "ImageButton.h"
 #include "MainThread.h"
 #include "PageControl.h"
@@ -74,6 +75,8 @@ TFormMain::TFormMain(TGlobalVars& globals, TServices services, std::string exeDi
     CreateComponents();
     CreatePages();
     CreateFormatButtons();
+    Pages = BuildWizardPages(*this);
+    Wizard = new TWizard(*this, Pages);
 }
 
 TFormMain::~TFormMain() = default;
@@ -189,7 +192,7 @@ bool TFormMain::FormCreate() {
         return false;
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &TFormMain::UpdateClipboardFlag);
     UpdateClipboardFlag();
-    PageControlMain->setCurrentWidget(globals_.DownloadMode ? TabSheetMode : TabSheetStep1);
+    Wizard->ShowFirstPage();
     PageControlMain->SetTabsVisible(false);
     RzPageControlToFormat->SetTabsVisible(false);
     PostPrivateMessage(pmDeferredShow);

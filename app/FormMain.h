@@ -2,6 +2,7 @@
 
 #include "GlobalVars.h"
 #include "Services.h"
+#include "WizardPages.h"
 
 #include <QWidget>
 
@@ -15,6 +16,7 @@ class QLabel;
 class TImageButton;
 class TPageControl;
 class TSkinForm;
+class TWizard;
 struct TEditionRow;
 
 // The window's private messages, posted (or, for 1027, sent) to itself.
@@ -52,6 +54,7 @@ public:
 
     // The log window, saved with the main window's settings at close.
     void SetLogWindow(QWidget* logWindow) { logWindow_ = logWindow; }
+    QWidget* LogWindow() const { return logWindow_; }
 
     // Private messages: handlers are registered by the page controllers; posting
     // queues a Qt event of the message's number, sending runs the handler on the
@@ -103,6 +106,10 @@ public:
     TImageButton* ButtonToFormatDevice = nullptr;
     TImageButton* ButtonToFormatAudio = nullptr;
     QAction* ActionMoreFreeTools = nullptr;
+
+    // The wizard's page widgets and page flow.
+    TWizardPages Pages;
+    TWizard* Wizard = nullptr;
 
 protected:
     bool event(QEvent* event) override;

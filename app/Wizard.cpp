@@ -153,15 +153,16 @@ void TWizard::ConnectWidgets() {
     form_.ImageDownloadVideo->installEventFilter(this);
     form_.ImageConvertVideo->installEventFilter(this);
 
-    // The designed action list re-evaluates on idle; the grid's changes are what move it.
+    // The designed action list re-evaluates on idle: queued, so it runs once the grid's
+    // change is complete (and never while the grid is being torn down).
     QTableWidget* grid = pages_.NextGrid;
-    connect(grid, &QTableWidget::itemSelectionChanged, this, &TWizard::ActionListUpdate);
-    connect(grid->selectionModel(), &QItemSelectionModel::currentChanged, this, &TWizard::ActionListUpdate);
     QAbstractItemModel* rows = grid->model();
-    connect(rows, &QAbstractItemModel::rowsInserted, this, &TWizard::ActionListUpdate);
-    connect(rows, &QAbstractItemModel::rowsRemoved, this, &TWizard::ActionListUpdate);
-    connect(rows, &QAbstractItemModel::rowsMoved, this, &TWizard::ActionListUpdate);
-    connect(rows, &QAbstractItemModel::modelReset, this, &TWizard::ActionListUpdate);
+    const auto queued = Qt::QueuedConnection;
+    connect(grid, &QTableWidget::itemSelectionChanged, this, &TWizard::ActionListUpdate, queued);
+    connect(rows, &QAbstractItemModel::rowsInserted, this, &TWizard::ActionListUpdate, queued);
+    connect(rows, &QAbstractItemModel::rowsRemoved, this, &TWizard::ActionListUpdate, queued);
+    connect(rows, &QAbstractItemModel::rowsMoved, this, &TWizard::ActionListUpdate, queued);
+    connect(rows, &QAbstractItemModel::modelReset, this, &TWizard::ActionListUpdate, queued);
 }
 
 bool TWizard::eventFilter(QObject* watched, QEvent* event) {
@@ -414,11 +415,12 @@ void TWizard::ActionExitExecute() {
 }
 
 void TWizard::ActionLogExecute() {
-    if (!logWindow_)
+    QWidget* log = form_.LogWindow();
+    if (!log)
         return;
-    logWindow_->show();
-    logWindow_->raise();
-    logWindow_->activateWindow();
+    log->show();
+    log->raise();
+    log->activateWindow();
 }
 
 void TWizard::ActionListUpdate() {

@@ -40,8 +40,6 @@ public:
     TWizard(TFormMain& form, TWizardPages& pages);
 
     TWizardHooks Hooks;
-    // The window ActionLog shows.
-    void SetLogWindow(QWidget* logWindow) { logWindow_ = logWindow; }
 
     TWizardPage CurrentPage() const;
     void SelectPage(TWizardPage page);
@@ -102,7 +100,6 @@ private:
     TWizardPages& pages_;
     TGlobalVars& globals_;
     TServices services_;
-    QWidget* logWindow_ = nullptr;
 };
 
 // Keeps a button's caption, enabling and visibility in step with an action and

@@ -65,12 +65,12 @@ TClickLabel* folderLink(QWidget* page, const char* name, QRect bounds) {
 
 void buildModePage(TFormMain& form, TWizardPages& p, QSize size) {
     QWidget* page = form.TabSheetMode;
-    const int half = size.width() / 2;
+    const int width = size.width() - 88;
     p.RadioButtonDownloadVideo = place<QRadioButton>(page, "RadioButtonDownloadVideo",
-                                                      {10, size.height() - 60, half - 20, 40},
+                                                      {44, size.height() - 110, width, 24},
                                                       "Download video from YouTube");
     p.RadioButtonConvertVideo =
-        place<QRadioButton>(page, "RadioButtonConvertVideo", {half + 10, size.height() - 60, half - 20, 40},
+        place<QRadioButton>(page, "RadioButtonConvertVideo", {44, size.height() - 80, width, 24},
                             "Convert audio/video (previously downloaded) from file");
     p.RadioButtonDownloadVideo->setChecked(true);
 }
