@@ -35,8 +35,9 @@ bool PumpUntil(const std::function<bool()>& done)
 
 std::string Probe(const std::string& file)
 {
-    const std::string cmd = "ffprobe -v error -show_entries stream=codec_name,sample_rate,channels -of default=nw=1 '" +
-                            file + "'";
+    const std::string cmd =
+        "ffprobe -v error -show_entries stream=codec_name,sample_rate,channels:format=duration -of default=nw=1 '" +
+        file + "'";
     std::string out;
     if (FILE* p = popen(cmd.c_str(), "r")) {
         char buf[256];
@@ -393,6 +394,51 @@ TEST_F(EncoderTest, ExtraOptionsJoinedByLiteralCrlfOrLineBreaksApplyBoth)
         EXPECT_NE(facts.find("sample_rate=22050"), std::string::npos) << name << ": " << facts;
         EXPECT_NE(facts.find("channels=1"), std::string::npos) << name << ": " << facts;
     }
+}
+
+// The application's join: the first file by AddTask, the others by AddInputFile, one
+// output with Join set.
+TEST_F(EncoderTest, JoinedInputsMakeOneOutputOfTheirSummedLength)
+{
+    const std::string wav = Fixtures::Path("audio.wav"); // 3 s each
+    TInputOptions in = InitInputOptions();
+    ASSERT_EQ(Encoder.AddTask(wav, &in), 0) << Encoder.LastErrMsg();
+    for (int i = 0; i < 2; ++i) {
+        TInputOptions more = InitInputOptions();
+        ASSERT_TRUE(Encoder.AddInputFile(0, wav, &more)) << Encoder.LastErrMsg();
+        EXPECT_EQ(more.FileName, wav);
+    }
+    TOutputOptions out = Wav();
+    out.Join = true;
+    ASSERT_TRUE(Encoder.SetOutputFile(0, Out + "/joined.wav", &out)) << Encoder.LastErrMsg();
+    Rec.Attach(Encoder);
+    Encoder.StartTask(1);
+    ASSERT_TRUE(PumpUntil([&] { return Rec.HasFinal(); }));
+    {
+        std::lock_guard g(Rec.Lock);
+        ASSERT_TRUE(Rec.InfoOf(0));
+        EXPECT_TRUE(Rec.InfoOf(0)->Completed) << Rec.InfoOf(0)->ErrorMessage;
+    }
+    const std::string facts = Probe(Out + "/joined.wav");
+    const size_t at = facts.find("duration=");
+    ASSERT_NE(at, std::string::npos) << facts;
+    EXPECT_NEAR(std::stod(facts.substr(at + 9)), 9.0, 0.1) << facts;
+}
+
+// "newaudio" adds a stream that takes the next pending "acodec" line.
+TEST_F(EncoderTest, NewStreamLinesGiveEachAddedStreamItsOwnCodec)
+{
+    TOutputOptions out = InitOutputOptions();
+    out.AudioCodec = "pcm_s16le";
+    out.VideoDisable = true;
+    out.ExtraOptions = "acodec=flac<CRLF>newaudio=1";
+    Queue("audio.wav", "two.mkv", out);
+    Rec.Attach(Encoder);
+    Encoder.StartTask(1);
+    ASSERT_TRUE(PumpUntil([&] { return Rec.HasFinal(); }));
+    const std::string facts = Probe(Out + "/two.mkv");
+    EXPECT_NE(facts.find("codec_name=pcm_s16le"), std::string::npos) << facts;
+    EXPECT_NE(facts.find("codec_name=flac"), std::string::npos) << facts;
 }
 
 TEST_F(EncoderTest, DestroyingDuringARunStopsAndWaits)
