@@ -1,0 +1,227 @@
+#include "FFmpegCoreTestEnv.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <thread>
+
+// Three inputs of different sizes and rates joined into one output: the parts follow
+// each other and the length is their sum.
+TEST_F(CoreTest, JoinedOutputIsTheSumOfItsInputs) {
+    TCustomFFmpeg task;
+    for (const char* in : {"av.mp4", "av_wide.mp4", "av.avi"})
+        ASSERT_TRUE(task.OpenInput(Fixtures::Path(in))) << task.LastErrMsg();
+    task.SetVideoCodec("mpeg4");
+    task.SetAudioCodec("libfaac");
+    task.SetFrameSize("320x240");
+    task.SetFrameRate("25");
+    const std::string out = Out("joined.mp4");
+    ASSERT_EQ(task.OpenOutput(out, true), 0) << task.LastErrMsg();
+    EXPECT_NEAR(double(task.TotalTime()) / 1e6, 8.0, 0.2);
+
+    std::vector<TFFProgress> reports;
+    task.SetProgressInterval(100000);
+    task.OnProgress = [&](TCustomFFmpeg&, const TFFProgress& p) { reports.push_back(p); };
+    ASSERT_EQ(RunTask(task), "");
+    EXPECT_TRUE(task.Completed());
+
+    const TProbe p = ProbeFile(out);
+    ASSERT_TRUE(p.ok);
+    EXPECT_EQ(p.width, 320);
+    EXPECT_NEAR(double(p.durationUs) / 1e6, 8.0, 0.25);
+    EXPECT_NEAR(double(p.videoFrames), 200.0, 3.0);
+    EXPECT_NEAR(p.lastVideoSec, 7.96, 0.1);
+
+    // Progress: output time rises, the last report is the final one.
+    ASSERT_GE(reports.size(), 2u);
+    for (size_t i = 1; i < reports.size(); i++)
+        EXPECT_GE(reports[i].OutputTime, reports[i - 1].OutputTime);
+    EXPECT_EQ(reports.back().InputFileIndex, -1);
+    EXPECT_NEAR(double(reports.back().OutputTime) / 1e6, 8.0, 0.3);
+    EXPECT_GT(reports.back().FrameNumber, 190);
+    EXPECT_GT(reports.back().OutputSize, 0);
+    EXPECT_EQ(reports.back().TotalTime, task.TotalTime());
+}
+
+// The DVD-style targets set their codecs, sizes and rates; "auto" takes the norm from
+// the input (25 fps: PAL).
+TEST_F(CoreTest, TargetsSetTheirStandardSettings) {
+    const struct {
+        const char* target;
+        const char* ext;
+        const char* video;
+        const char* audio;
+        int w, h, rate;
+    } cases[] = {
+        {"vcd", "mpg", "mpeg1video", "mp2", 352, 288, 44100},
+        {"svcd", "mpg", "mpeg2video", "mp2", 480, 576, 44100},
+        {"ntsc-dvd", "vob", "mpeg2video", "ac3", 720, 480, 48000},
+        {"dv", "dv", "dvvideo", "pcm_s16le", 720, 576, 48000},
+        {"dv50", "dv", "dvvideo", "pcm_s16le", 720, 576, 48000},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.target);
+        TCustomFFmpeg task;
+        ASSERT_TRUE(task.OpenInput(Fixtures::Path("av.mp4"))) << task.LastErrMsg();
+        task.SetOption("target", c.target);
+        task.SetRecordingTime(1000000);
+        const std::string out = Out(std::string("t_") + c.target + "." + c.ext);
+        ASSERT_GE(task.OpenOutput(out), 0) << task.LastErrMsg();
+        ASSERT_EQ(RunTask(task), "");
+        const TProbe p = ProbeFile(out);
+        ASSERT_TRUE(p.ok);
+        EXPECT_EQ(p.videoCodec, c.video);
+        EXPECT_EQ(p.audioCodec, c.audio);
+        EXPECT_EQ(p.width, c.w);
+        EXPECT_EQ(p.height, c.h);
+        EXPECT_EQ(p.sampleRate, c.rate);
+    }
+    EXPECT_TRUE(Logged(llInfo, "Assuming 4:3 for aspect ratio"));
+}
+
+namespace {
+
+// A loopback HTTP server that sends the head of a file and then stalls until released.
+class TStallingServer {
+public:
+    TStallingServer(const std::string& file, double fraction) {
+        std::ifstream in(file, std::ios::binary);
+        body_.assign(std::istreambuf_iterator<char>(in), {});
+        sent_ = size_t(double(body_.size()) * fraction);
+        fd_ = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in addr{};
+        addr.sin_family = AF_INET;
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        bind(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+        socklen_t len = sizeof addr;
+        getsockname(fd_, reinterpret_cast<sockaddr*>(&addr), &len);
+        port_ = ntohs(addr.sin_port);
+        listen(fd_, 4);
+        thread_ = std::thread([this] { serve(); });
+    }
+    ~TStallingServer() {
+        release_ = true;
+        shutdown(fd_, SHUT_RDWR);
+        close(fd_);
+        thread_.join();
+    }
+    std::string Url() const { return "http://127.0.0.1:" + std::to_string(port_) + "/stall.flv"; }
+
+private:
+    void serve() {
+        const int client = accept(fd_, nullptr, nullptr);
+        if (client < 0)
+            return;
+        char request[4096];
+        (void)!recv(client, request, sizeof request, 0);
+        // No length: the stream is not seekable, so the demuxer only reads forward.
+        const std::string head = "HTTP/1.1 200 OK\r\nContent-Type: video/x-flv\r\n\r\n";
+        (void)!send(client, head.data(), head.size(), MSG_NOSIGNAL);
+        (void)!send(client, body_.data(), sent_, MSG_NOSIGNAL);
+        while (!release_)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        close(client);
+    }
+
+    std::string body_;
+    size_t sent_ = 0;
+    int fd_ = -1;
+    int port_ = 0;
+    std::atomic<bool> release_{false};
+    std::thread thread_;
+};
+
+} // namespace
+
+TEST_F(CoreTest, StopDuringBlockingReadEndsPromptly) {
+    TStallingServer server(Fixtures::Path("av.flv"), 0.5);
+    TCustomFFmpeg task;
+    task.SetOption("analyzeduration", "500000"); // probing must not wait for the stalled part
+    ASSERT_TRUE(task.OpenInput(server.Url())) << task.LastErrMsg();
+    task.SetVideoCodec("mpeg4");
+    task.SetAudioCodec("libmp3lame");
+    const std::string out = Out("stalled.avi");
+    ASSERT_GE(task.OpenOutput(out), 0) << task.LastErrMsg();
+
+    std::mutex lock;
+    std::vector<TFFProgress> reports;
+    std::atomic<int> terminated{0};
+    task.SetProgressInterval(100000);
+    task.OnProgress = [&](TCustomFFmpeg&, const TFFProgress& p) {
+        std::lock_guard<std::mutex> g(lock);
+        reports.push_back(p);
+    };
+    task.OnTerminate = [&](TCustomFFmpeg&) { terminated++; };
+    ASSERT_TRUE(task.Start(true));
+    // Let the loop convert what arrived and block on the stalled read.
+    std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+    EXPECT_TRUE(task.Running());
+    task.Stop(true);
+    EXPECT_FALSE(task.Running());
+    EXPECT_FALSE(task.Completed());
+    EXPECT_FALSE(task.Failed());
+    EXPECT_EQ(terminated, 1);
+    std::lock_guard<std::mutex> g(lock);
+    ASSERT_FALSE(reports.empty());
+    EXPECT_EQ(reports.back().InputFileIndex, -1);
+    // A stopped task leaves no partial output behind.
+    EXPECT_FALSE(std::filesystem::exists(out));
+}
+
+// A truncated input converts what can be decoded; with "xerror" a decoding error fails.
+TEST_F(CoreTest, DamagedInputConvertsWhatItCan) {
+    const std::string damaged = Out("damaged.avi");
+    {
+        std::ifstream in(Fixtures::Path("av.avi"), std::ios::binary);
+        std::string data((std::istreambuf_iterator<char>(in)), {});
+        for (size_t i = data.size() / 3; i < data.size() / 2; i += 97)
+            data[i] = char(data[i] ^ 0x5A); // garbage in the middle
+        data.resize(data.size() * 2 / 3);    // and cut short
+        std::ofstream(damaged, std::ios::binary) << data;
+    }
+    TCustomFFmpeg task;
+    ASSERT_TRUE(task.OpenInput(damaged)) << task.LastErrMsg();
+    task.SetVideoCodec("mpeg4");
+    task.SetAudioCodec("libmp3lame");
+    const std::string out = Out("from_damaged.avi");
+    ASSERT_GE(task.OpenOutput(out), 0) << task.LastErrMsg();
+    EXPECT_EQ(RunTask(task), "");
+    EXPECT_TRUE(task.Completed());
+    const TProbe p = ProbeFile(out);
+    ASSERT_TRUE(p.ok);
+    EXPECT_GT(p.videoFrames, 20);
+}
+
+// Failures while running end the task with a readable message; the next task runs.
+TEST_F(CoreTest, RunFailuresEndCleanly) {
+    {
+        TCustomFFmpeg task;
+        ASSERT_TRUE(task.OpenInput(Fixtures::Path("av.mp4")));
+        task.SetVideoCodec("libx264");
+        task.SetFrameSize("99999x99999");
+        const std::string out = Out("huge.mp4");
+        ASSERT_GE(task.OpenOutput(out), 0) << task.LastErrMsg();
+        const std::string err = RunTask(task);
+        EXPECT_EQ(err.rfind("Error while opening encoder for output stream #0.0 (video)", 0), 0u) << err;
+        EXPECT_TRUE(task.Failed());
+        EXPECT_FALSE(std::filesystem::exists(out));
+    }
+    {
+        TCustomFFmpeg task;
+        ASSERT_TRUE(task.OpenInput(Fixtures::Path("audio.wav")));
+        task.SetAudioCodec("libmp3lame");
+        task.SetAudioSampleRate(8000);
+        task.SetAudioChannels(2);
+        const std::string out = Out("next.mp3");
+        ASSERT_GE(task.OpenOutput(out), 0) << task.LastErrMsg();
+        EXPECT_EQ(RunTask(task), "");
+        EXPECT_EQ(ProbeFile(out).sampleRate, 8000);
+    }
+}
