@@ -441,6 +441,45 @@ TEST_F(EncoderTest, NewStreamLinesGiveEachAddedStreamItsOwnCodec)
     EXPECT_NE(facts.find("codec_name=flac"), std::string::npos) << facts;
 }
 
+TEST_F(EncoderTest, HooksRunOnTheTaskThreadAndPreviewBitmapsOnTheMainThread)
+{
+    TOutputOptions out = SlowVideo();
+    out.VideoInputHook = true;
+    out.VideoOutputHook = true;
+    out.HookBitsPerPixel = 32;
+    Encoder.SetPreviewBitmap(true);
+    Queue("av.mp4", "hooked.avi", out);
+    std::atomic<int> inputCalls{0}, outputCalls{0}, previews{0};
+    std::atomic<bool> wrongThread{false}, badBitmap{false};
+    Encoder.OnVideoInputHook = [&](TCustomEncoder&, PHookInfo info) {
+        wrongThread = wrongThread || MainThread::IsMainThread();
+        badBitmap = badBitmap || !info->Bitmap || info->Bitmap->Width != 320 || info->Bitmap->BitsPerPixel != 32;
+        if (++inputCalls == 3)
+            info->StopHook = true; // no further hook calls for this task
+    };
+    Encoder.OnVideoOutputHook = [&](TCustomEncoder&, PHookInfo) {
+        ++outputCalls;
+        throw std::runtime_error("hook failure"); // logged; the frame goes on unchanged
+    };
+    Encoder.OnPreviewBitmap = [&](TCustomEncoder&, TPreviewInfo info) {
+        wrongThread = wrongThread || !MainThread::IsMainThread();
+        badBitmap = badBitmap || !info.Bitmap || info.Bitmap->Height != 240 || info.TaskIndex != 0;
+        ++previews;
+    };
+    Rec.Attach(Encoder);
+    Encoder.StartTask(1);
+    ASSERT_TRUE(PumpUntil([&] { return Rec.HasFinal(); }));
+    std::lock_guard g(Rec.Lock);
+    ASSERT_TRUE(Rec.InfoOf(0));
+    EXPECT_TRUE(Rec.InfoOf(0)->Completed) << Rec.InfoOf(0)->ErrorMessage;
+    EXPECT_EQ(inputCalls, 3);
+    EXPECT_GE(outputCalls, 1);
+    EXPECT_LE(outputCalls, 3);
+    EXPECT_GE(previews, 1);
+    EXPECT_FALSE(wrongThread);
+    EXPECT_FALSE(badBitmap);
+}
+
 TEST_F(EncoderTest, DestroyingDuringARunStopsAndWaits)
 {
     auto encoder = std::make_unique<TFFEncoder>();
