@@ -5,6 +5,8 @@
 // passes its level. Library lines are assembled per thread and delivered on the main
 // thread (support/MainThread) when TriggerEventInMainThread is on.
 
+#include "FFBaseComponent.h"
+
 #include <atomic>
 #include <cstdarg>
 #include <cstdint>
@@ -23,14 +25,12 @@ uint32_t FFThreadId();
 int LogLevelToLib(TLogLevel level);
 TLogLevel LibToLogLevel(int libLevel);
 
-class TFFLogger {
+class TFFLogger : public TFFBaseComponent {
 public:
     // Becomes the registered logger; throws std::logic_error when another one is still
     // registered ("Allow creating only one instance of TFFLogger.").
     TFFLogger();
-    ~TFFLogger();
-    TFFLogger(const TFFLogger&) = delete;
-    TFFLogger& operator=(const TFFLogger&) = delete;
+    ~TFFLogger() override;
 
     TLogLevel LogLevel() const { return logLevel_.load(); }
     void SetLogLevel(TLogLevel level);

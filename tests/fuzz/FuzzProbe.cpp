@@ -26,6 +26,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     }
     FFLogger().SetLogLevel(llQuiet); // no library chatter; nothing is delivered anyway
     gPath = "/tmp/mediawiz-fuzz-" + std::to_string(getpid()) + ".bin";
+    std::atexit([] { unlink(gPath.c_str()); });
     gDecoder = new TFFDecoder; // one decoder for every input: it must stay usable
     return 0;
 }
