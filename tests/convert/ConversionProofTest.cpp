@@ -1,21 +1,19 @@
 // Converts a one-second input with every preset of every format, the way the
 // conversion run queues its tasks, and checks each output by probing it.
 
-#include "MediaProbe.h"
-
 #include "EncoderSettings.h"
 #include "FFEncode.h"
 #include "FFLoad.h"
 #include "MainThread.h"
+#include "MediaProbe.h"
 #include "common/Fixtures.h"
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <mutex>
 #include <sstream>
 #include <string>
@@ -77,14 +75,15 @@ const std::pair<const char*, std::vector<int>> kCodecSampleRates[] = {
 struct TTargetRule {
     const char* Video;
     const char* Audio;
+    double DisplayAspect; // when the recipe sets none
     int PalWidth, PalHeight, NtscWidth, NtscHeight;
     int SampleRate;
     long long AudioBitrate;
 };
 const TTargetRule kTargets[] = {
-    {"mpeg1video", "mp2", 352, 288, 352, 240, 44100, 224000}, // VCD
-    {"mpeg2video", "mp2", 480, 576, 480, 480, 44100, 224000}, // SVCD
-    {"mpeg2video", "ac3", 720, 576, 720, 480, 48000, 448000}, // DVD
+    {"mpeg1video", "mp2", 4.0 / 3, 352, 288, 352, 240, 44100, 224000},  // VCD
+    {"mpeg2video", "mp2", 4.0 / 3, 480, 576, 480, 480, 44100, 224000},  // SVCD
+    {"mpeg2video", "ac3", 16.0 / 9, 720, 576, 720, 480, 48000, 448000}, // DVD
 };
 
 struct TExpected {
@@ -94,6 +93,7 @@ struct TExpected {
     std::string VideoCodec, VideoTag;
     int Width = kInputWidth, Height = kInputHeight;
     double FrameRate = kInputFrameRate;
+    double DisplayAspect = 0; // checked when the recipe or its target sets one
     std::string AudioCodec;
     int Channels = kInputChannels, SampleRate = kInputSampleRate;
     long long AudioBitrate = 0; // checked only when a target fixes it
@@ -109,8 +109,9 @@ std::string codecOfEncoder(const std::string& encoder) {
 int closestSampleRate(const std::string& codec, int wanted) {
     for (const auto& [name, rates] : kCodecSampleRates)
         if (codec == name)
-            return *std::min_element(rates.begin(), rates.end(),
-                                     [wanted](int a, int b) { return std::abs(a - wanted) < std::abs(b - wanted); });
+            return *std::min_element(rates.begin(), rates.end(), [wanted](int a, int b) {
+                return std::abs(a - wanted) < std::abs(b - wanted);
+            });
     return wanted;
 }
 
@@ -130,12 +131,13 @@ TExpected expectationOf(const TOutputOptions& o, const std::string& extension) {
             e.Container = &rule;
     if (!e.Container)
         return e;
-    const TTargetRule* target = o.TargetType >= 1 && o.TargetType <= 3 ? &kTargets[o.TargetType - 1] : nullptr;
+    const TTargetRule* target =
+        o.TargetType >= 1 && o.TargetType <= 3 ? &kTargets[o.TargetType - 1] : nullptr;
     const bool ntsc = o.TargetNorm == 2;
 
     e.HasVideo = !o.VideoDisable && e.Container->DefaultVideo;
-    e.VideoCodec = !o.VideoCodec.empty() ? codecOfEncoder(o.VideoCodec)
-                   : target              ? target->Video
+    e.VideoCodec = !o.VideoCodec.empty()       ? codecOfEncoder(o.VideoCodec)
+                   : target                    ? target->Video
                    : e.Container->DefaultVideo ? e.Container->DefaultVideo
                                                : "";
     e.VideoTag = o.VideoTag;
@@ -149,11 +151,21 @@ TExpected expectationOf(const TOutputOptions& o, const std::string& extension) {
         e.FrameRate = parseRate(o.FrameRate);
     else if (target)
         e.FrameRate = ntsc ? 30000.0 / 1001 : 25;
+    if (!o.AspectRatio.empty()) {
+        int num = 0, den = 0;
+        if (std::sscanf(o.AspectRatio.c_str(), "%d:%d", &num, &den) == 2 && den > 0)
+            e.DisplayAspect = static_cast<double>(num) / den;
+    } else if (target)
+        e.DisplayAspect = target->DisplayAspect;
 
-    e.AudioCodec = !o.AudioCodec.empty() ? codecOfEncoder(o.AudioCodec) : target ? target->Audio : e.Container->DefaultAudio;
+    e.AudioCodec = !o.AudioCodec.empty() ? codecOfEncoder(o.AudioCodec)
+                   : target              ? target->Audio
+                                         : e.Container->DefaultAudio;
     if (o.AudioChannels > 0)
         e.Channels = o.AudioChannels;
-    const int rate = o.AudioSampleRate > 0 ? o.AudioSampleRate : target ? target->SampleRate : kInputSampleRate;
+    const int rate = o.AudioSampleRate > 0 ? o.AudioSampleRate
+                     : target              ? target->SampleRate
+                                           : kInputSampleRate;
     e.SampleRate = closestSampleRate(e.AudioCodec, rate);
     if (target)
         e.AudioBitrate = target->AudioBitrate;
@@ -161,13 +173,12 @@ TExpected expectationOf(const TOutputOptions& o, const std::string& extension) {
 }
 
 // Every difference between the probed output and the expectation, as text.
-std::string mismatches(const TExpected& e, const std::string& path) {
+std::string mismatches(const TExpected& e, const std::string& path, const std::optional<TProbedFile>& file) {
     std::ostringstream out;
     if (!e.Container)
         return "no container rule for the recipe";
     if (std::filesystem::path(path).extension() != e.Extension)
         out << "extension " << std::filesystem::path(path).extension() << "; ";
-    const std::optional<TProbedFile> file = ProbeMedia(path);
     if (!file)
         return "output unreadable";
     if (file->FormatName != e.Container->FormatName)
@@ -189,6 +200,8 @@ std::string mismatches(const TExpected& e, const std::string& path) {
             out << "size " << v.Width << "x" << v.Height << " (want " << e.Width << "x" << e.Height << "); ";
         if (std::abs(v.FrameRate - e.FrameRate) > e.FrameRate * 0.02)
             out << "rate " << v.FrameRate << " (want " << e.FrameRate << "); ";
+        if (e.DisplayAspect && std::abs(v.DisplayAspect - e.DisplayAspect) > e.DisplayAspect * 0.01)
+            out << "aspect " << v.DisplayAspect << " (want " << e.DisplayAspect << "); ";
     }
     if (!file->Audio)
         return out.str() + "no audio; ";
@@ -204,17 +217,15 @@ std::string mismatches(const TExpected& e, const std::string& path) {
     return out.str();
 }
 
-std::string summaryOf(const std::string& path) {
-    const std::optional<TProbedFile> file = ProbeMedia(path);
-    if (!file)
-        return "-";
+std::string summaryOf(const TProbedFile& file) {
     std::ostringstream out;
-    out << file->FormatName.substr(0, file->FormatName.find(',')) << " " << file->DurationSec << "s";
-    if (file->Video)
-        out << " | " << file->Video->CodecName << " " << file->Video->Width << "x" << file->Video->Height << " @"
-            << file->Video->FrameRate;
-    if (file->Audio)
-        out << " | " << file->Audio->CodecName << " " << file->Audio->Channels << "ch " << file->Audio->SampleRate;
+    out << file.FormatName.substr(0, file.FormatName.find(',')) << " " << file.DurationSec << "s";
+    if (file.Video)
+        out << " | " << file.Video->CodecName << " " << file.Video->Width << "x" << file.Video->Height << " @"
+            << file.Video->FrameRate;
+    if (file.Audio)
+        out << " | " << file.Audio->CodecName << " " << file.Audio->Channels << "ch "
+            << file.Audio->SampleRate;
     return out.str();
 }
 
@@ -257,7 +268,8 @@ TEST_P(ConversionProof, EveryPresetConvertsToWhatItsRecipeAsks) {
         selection.OutputFormatClass = format.Class;
         (format.Class == fcAudio   ? selection.OutputAudioFormat
          : format.Class == fcVideo ? selection.OutputVideoFormat
-                                   : selection.OutputDeviceFormat) = static_cast<std::uint8_t>(format.IndexInClass);
+                                   : selection.OutputDeviceFormat) =
+            static_cast<std::uint8_t>(format.IndexInClass);
         selection.Presets[format.Id] = preset;
 
         std::optional<TEncoderSettings> settings = MakeEncoderSettings(selection, openInput);
@@ -307,19 +319,24 @@ TEST_P(ConversionProof, EveryPresetConvertsToWhatItsRecipeAsks) {
     std::ostringstream table;
     int passed = 0;
     for (TProofCase& c : cases) {
-        if (c.Failure.empty())
-            c.Failure = mismatches(c.Expected, c.OutputFile);
+        std::optional<TProbedFile> file;
+        if (c.Failure.empty()) {
+            file = ProbeMedia(c.OutputFile);
+            c.Failure = mismatches(c.Expected, c.OutputFile, file);
+        }
         passed += c.Failure.empty();
         char row[64];
         std::snprintf(row, sizeof row, "%-12s %2d  %-4s ", std::string(format.Name).c_str(), c.Preset,
                       c.Failure.empty() ? "ok" : "FAIL");
-        table << row << (c.Failure.empty() ? summaryOf(c.OutputFile) : c.Failure) << "\n";
+        table << row << (c.Failure.empty() ? summaryOf(*file) : c.Failure) << "\n";
     }
-    std::printf("%s%s: %d of %zu presets pass\n", table.str().c_str(), std::string(format.Name).c_str(), passed,
-                cases.size());
+    std::printf("%s%s: %d of %zu presets pass\n", table.str().c_str(), std::string(format.Name).c_str(),
+                passed, cases.size());
+    if (passed == static_cast<int>(cases.size()))
+        std::filesystem::remove_all(root); // failed outputs stay for a look
     for (const TProofCase& c : cases)
-        EXPECT_TRUE(c.Failure.empty()) << format.Name << " preset " << c.Preset << " \"" << format.Presets[c.Preset]
-                                       << "\": " << c.Failure;
+        EXPECT_TRUE(c.Failure.empty()) << format.Name << " preset " << c.Preset << " \""
+                                       << format.Presets[c.Preset] << "\": " << c.Failure;
 }
 
 std::vector<TFormatId> allFormatIds() {

@@ -1,20 +1,21 @@
 #include "MediaProbe.h"
 
+#include <algorithm>
 #include <array>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 
 namespace {
 
 // ffprobe's "flat" writer: one key="value" per line.
-std::map<std::string, std::string> runProbe(const std::string& path) {
+std::map<std::string, std::string> runProbe(const std::string& path, const std::string& entries) {
     std::string quoted = "'";
     for (char c : path)
         quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
     quoted += "'";
-    const std::string cmd = "ffprobe -v error -of flat -show_format -show_streams " + quoted;
+    const std::string cmd = "ffprobe -v error -of flat " + entries + " " + quoted;
     std::map<std::string, std::string> values;
     std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(cmd.c_str(), "r"), pclose);
     if (!pipe)
@@ -47,25 +48,43 @@ long long number(const std::map<std::string, std::string>& values, const std::st
     }
 }
 
-double rate(const std::string& text) {
+// "30000/1001" or, with separator ':', "16:9".
+double ratio(const std::string& text, char separator = '/') {
     int num = 0, den = 0;
-    if (std::sscanf(text.c_str(), "%d/%d", &num, &den) == 2 && den > 0)
+    const std::string format = std::string("%d") + separator + "%d";
+    if (std::sscanf(text.c_str(), format.c_str(), &num, &den) == 2 && den > 0)
         return static_cast<double>(num) / den;
     return 0;
+}
+
+// For containers that store no duration: the end of the last packet.
+double durationFromPackets(const std::string& path) {
+    const std::map<std::string, std::string> v =
+        runProbe(path, "-show_entries packet=pts_time,duration_time");
+    double end = 0;
+    for (int i = 0; v.count("packets.packet." + std::to_string(i) + ".pts_time"); ++i) {
+        const std::string key = "packets.packet." + std::to_string(i) + ".";
+        end = std::max(
+            end, std::atof(v.at(key + "pts_time").c_str()) +
+                     (v.count(key + "duration_time") ? std::atof(v.at(key + "duration_time").c_str()) : 0));
+    }
+    return end;
 }
 
 } // namespace
 
 std::optional<TProbedFile> ProbeMedia(const std::string& path) {
-    const std::map<std::string, std::string> v = runProbe(path);
+    const std::map<std::string, std::string> v = runProbe(path, "-show_format -show_streams");
     if (!v.count("format.format_name"))
         return std::nullopt;
     TProbedFile file;
     file.FormatName = v.at("format.format_name");
     if (v.count("format.tags.major_brand"))
         file.MajorBrand = v.at("format.tags.major_brand");
-    if (v.count("format.duration"))
+    if (v.count("format.duration") && v.at("format.duration") != "N/A")
         file.DurationSec = std::atof(v.at("format.duration").c_str());
+    else
+        file.DurationSec = durationFromPackets(path);
     for (int i = 0; v.count("streams.stream." + std::to_string(i) + ".codec_type"); ++i) {
         const std::string key = "streams.stream." + std::to_string(i) + ".";
         const std::string type = v.at(key + "codec_type");
@@ -77,7 +96,9 @@ std::optional<TProbedFile> ProbeMedia(const std::string& path) {
         s.CodecTag = v.count(key + "codec_tag_string") ? v.at(key + "codec_tag_string") : "";
         s.Width = static_cast<int>(number(v, key + "width"));
         s.Height = static_cast<int>(number(v, key + "height"));
-        s.FrameRate = v.count(key + "r_frame_rate") ? rate(v.at(key + "r_frame_rate")) : 0;
+        s.FrameRate = v.count(key + "r_frame_rate") ? ratio(v.at(key + "r_frame_rate")) : 0;
+        s.DisplayAspect =
+            v.count(key + "display_aspect_ratio") ? ratio(v.at(key + "display_aspect_ratio"), ':') : 0;
         s.Channels = static_cast<int>(number(v, key + "channels"));
         s.SampleRate = static_cast<int>(number(v, key + "sample_rate"));
         s.BitRate = number(v, key + "bit_rate");
