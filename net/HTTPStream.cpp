@@ -1,12 +1,44 @@
 #include "HTTPStream.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <new>
+
+namespace {
+
+// Below this a body lives on the ordinary heap.
+constexpr std::size_t kMappedFrom = 1 << 20;
+constexpr std::size_t kHugePage = 2 << 20;
+
+} // namespace
+
+void* AllocateBodyMemory(std::size_t n) {
+    if (n < kMappedFrom) {
+        if (void* p = std::malloc(n))
+            return p;
+        throw std::bad_alloc();
+    }
+    void* p = ::mmap(nullptr, n, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (p == MAP_FAILED)
+        throw std::bad_alloc();
+    if (n >= kHugePage)
+        ::madvise(p, n, MADV_HUGEPAGE);
+    return p;
+}
+
+void FreeBodyMemory(void* p, std::size_t n) noexcept {
+    if (n < kMappedFrom)
+        std::free(p);
+    else
+        ::munmap(p, n);
+}
 
 // ---- THTTPMemoryStream ----
 

@@ -17,6 +17,20 @@ public:
     virtual bool Write(const void* data, std::size_t count) = 0;
 };
 
+// Memory straight from the system for large bodies, in huge pages where the system
+// offers them: filling a video-sized body then costs few page faults.
+void* AllocateBodyMemory(std::size_t bytes);
+void FreeBodyMemory(void* p, std::size_t bytes) noexcept;
+
+template <class T> struct BodyMemoryAllocator {
+    using value_type = T;
+    BodyMemoryAllocator() = default;
+    template <class U> BodyMemoryAllocator(const BodyMemoryAllocator<U>&) {}
+    T* allocate(std::size_t n) { return static_cast<T*>(AllocateBodyMemory(n * sizeof(T))); }
+    void deallocate(T* p, std::size_t n) noexcept { FreeBodyMemory(p, n * sizeof(T)); }
+    template <class U> bool operator==(const BodyMemoryAllocator<U>&) const { return true; }
+};
+
 class THTTPMemoryStream final : public THTTPStream {
 public:
     std::int64_t Size() const override { return static_cast<std::int64_t>(data_.size()); }
@@ -31,7 +45,7 @@ public:
     std::string Text() const { return std::string(data_.begin(), data_.end()); }
 
 private:
-    std::vector<char> data_;
+    std::vector<char, BodyMemoryAllocator<char>> data_;
     std::int64_t position_ = 0;
 };
 

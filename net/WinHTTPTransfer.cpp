@@ -12,7 +12,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // curl reads the socket in pieces of this size at least; blocks of TransferBufferSize are cut from them.
-constexpr long kMinCurlBuffer = 64 * 1024;
+constexpr long kMinCurlBuffer = 256 * 1024;
 constexpr long kMaxCurlBuffer = CURL_MAX_READ_SIZE;
 // A memory body is sized in advance to the announced length, up to this much.
 constexpr std::int64_t kMaxReserve = std::int64_t{1} << 30;
@@ -492,8 +492,19 @@ bool WinHTTPTransfer::takeData(const char* data, std::size_t size) {
     lastActivity_ = Clock::now();
     if (!run_.body)
         return true; // a body that is no answer of ours, e.g. of an interim response
+    // Blocks matter only for the resume check and the progress reports; without those
+    // the whole piece is written at once.
     const std::size_t block = blockSize();
-    for (std::size_t offset = 0; offset < size; offset += block)
+    std::size_t offset = 0;
+    if (comparing_) {
+        const std::size_t first = std::min(block, size);
+        if (!takeBlock(data, first))
+            return false;
+        offset = first;
+    }
+    if (!http_.OnProgress)
+        return offset == size || takeBlock(data + offset, size - offset);
+    for (; offset < size; offset += block)
         if (!takeBlock(data + offset, std::min(block, size - offset)))
             return false;
     return true;

@@ -757,3 +757,35 @@ TEST_F(WinHTTPTest, DestroyingTheComponentDuringATransferRaisesNothing) {
         MainThread::WaitAndProcess(10ms);
     EXPECT_TRUE(events.empty());
 }
+
+TEST_F(WinHTTPTest, WaitingStartThatTimesOutStopsTheTransfer) {
+    LoopbackServer server([](const Request& req) {
+        Reply r;
+        r.body = Pattern(50000);
+        if (req.target == "/stall")
+            r.stallAfter = 10000, r.stallFor = 20s;
+        return r;
+    });
+    TWinHTTP h;
+    Recorder rec(h);
+    h.SetWaitTimeout(300);
+    h.OutputFileName = (dir_ / "wait.bin").string();
+    int expired = 0;
+    h.OnWaitTimeoutExpired = [&](TCustomWinHTTP* sender, bool& terminateThread) {
+        EXPECT_EQ(sender, &h);
+        EXPECT_TRUE(terminateThread);
+        ++expired;
+    };
+    h.URL = server.URL("/stall");
+    EXPECT_FALSE(h.Start(true));
+    EXPECT_EQ(expired, 1);
+    EXPECT_FALSE(h.Busy());
+    for (int i = 0; i < 20; ++i)
+        MainThread::WaitAndProcess(10ms);
+    EXPECT_EQ(rec.Sequence(), ""); // no outcome of the stopped run
+
+    h.URL = server.URL("/whole");
+    EXPECT_TRUE(h.Start(true));
+    EXPECT_EQ(rec.Sequence(), "Done");
+    EXPECT_EQ(ReadFile(dir_ / "wait.bin"), Pattern(50000));
+}
