@@ -5,6 +5,7 @@
 #include "FFLog.h"
 #include "MainThread.h"
 
+#include <chrono>
 #include <cstdio>
 #include <stdexcept>
 
@@ -16,6 +17,7 @@ constexpr int kVerbosity = 1;
 constexpr int kMinProgressIntervalMs = 100;
 constexpr int kPreviewWindowBit = 1;
 constexpr int kPreviewBitmapBit = 2;
+constexpr int kWaitSliceMs = 20;
 
 std::string Format(const char* fmt, const char* arg)
 {
@@ -53,13 +55,26 @@ TCustomEncoder::~TCustomEncoder()
     OnVideoInputHook = nullptr;
     OnVideoOutputHook = nullptr;
     FRemaining = 0; // no further task starts while the running ones are stopped
+    // A delivery already inside its lock finishes first; later ones see FDestroying.
+    for (std::mutex* lock : {&FAudioHookLock, &FPreviewLock, &FProgressLock, &FTerminateLock, &FVideoHookLock})
+        PassLock(*lock);
     {
         std::lock_guard l(FListLock);
         FTasks.Clear();
     }
     FNotifiers.WaitAll();
-    for (std::mutex* lock : {&FAudioHookLock, &FPreviewLock, &FProgressLock, &FTerminateLock, &FVideoHookLock})
-        std::lock_guard g(*lock);
+}
+
+void TCustomEncoder::PassLock(std::mutex& lock)
+{
+    // The holder may be waiting for the main thread: keep its queue running.
+    if (MainThread::IsMainThread()) {
+        while (!lock.try_lock())
+            MainThread::PumpSlice(std::chrono::milliseconds(kWaitSliceMs));
+    } else {
+        lock.lock();
+    }
+    lock.unlock();
 }
 
 bool TCustomEncoder::LibrariesLoaded() const
@@ -378,7 +393,9 @@ void TCustomEncoder::Stop(bool Wait)
 void TCustomEncoder::TaskTerminated(TCustomFFmpeg& task)
 {
     std::lock_guard g(FTerminateLock);
-    if (auto handler = OnTerminate.Get(); handler && !FDestroying) {
+    if (FDestroying)
+        return;
+    if (auto handler = OnTerminate.Get()) {
         FTerminateInfo.TaskIndex = FTasks.IndexOf(&task);
         FTerminateInfo.Completed = task.Completed();
         FTerminateInfo.Failed = task.Failed();
@@ -425,18 +442,25 @@ void TCustomEncoder::SendFinalNotification()
 
 void TCustomEncoder::Deliver(const std::function<void()>& call) const
 {
-    if (FTriggerEventInMainThread && !MainThread::IsMainThread())
-        MainThread::Send(call);
-    else
+    if (!FTriggerEventInMainThread || MainThread::IsMainThread()) {
         call();
+        return;
+    }
+    // Queued calls still waiting when destruction starts are dropped.
+    MainThread::Send([this, &call] {
+        if (!FDestroying)
+            call();
+    });
 }
 
 void TCustomEncoder::TaskProgress(TCustomFFmpeg& task, const TFFProgress& progress)
 {
     auto handler = OnProgress.Get();
-    if (!handler || FDestroying)
+    if (!handler)
         return;
     std::lock_guard g(FProgressLock);
+    if (FDestroying)
+        return;
     FProgressInfo.TaskIndex = FTasks.IndexOf(&task);
     FProgressInfo.InputFileIndex = progress.InputFileIndex;
     FProgressInfo.FrameNumber = progress.FrameNumber;
@@ -452,9 +476,11 @@ void TCustomEncoder::TaskProgress(TCustomFFmpeg& task, const TFFProgress& progre
 void TCustomEncoder::TaskPreviewBitmap(TCustomFFmpeg& task, const TFFBitmap& bitmap)
 {
     auto handler = OnPreviewBitmap.Get();
-    if (!handler || FDestroying)
+    if (!handler)
         return;
     std::lock_guard g(FPreviewLock);
+    if (FDestroying)
+        return;
     FPreviewInfo = TPreviewInfo{FTasks.IndexOf(&task), &bitmap, bitmap.FrameNumber, bitmap.PTS};
     Deliver([&] { handler(*this, FPreviewInfo); });
 }
@@ -462,9 +488,11 @@ void TCustomEncoder::TaskPreviewBitmap(TCustomFFmpeg& task, const TFFBitmap& bit
 void TCustomEncoder::TaskVideoHook(TCustomFFmpeg& task, TFFBitmap& bitmap, const TEventSlot<TVideoHookEvent>& event)
 {
     auto handler = event.Get();
-    if (!handler || FDestroying)
+    if (!handler)
         return;
     std::lock_guard g(FVideoHookLock);
+    if (FDestroying)
+        return;
     FHookInfo = THookInfo{FTasks.IndexOf(&task), &bitmap, bitmap.FrameNumber, bitmap.PTS, true, false};
     try {
         handler(*this, &FHookInfo);
@@ -480,8 +508,10 @@ void TCustomEncoder::TaskAudioHook(TCustomFFmpeg& task, int64_t pts, uint8_t* sa
                                    int channels, AVSampleFormat format)
 {
     auto handler = OnAudioHook.Get();
-    if (!handler || FDestroying)
+    if (!handler)
         return;
     std::lock_guard g(FAudioHookLock);
+    if (FDestroying)
+        return;
     handler(*this, FTasks.IndexOf(&task), pts, samples, size, sampleRate, channels, format);
 }

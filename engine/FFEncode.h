@@ -80,6 +80,8 @@ public:
     TEventSlot<TVideoHookEvent> OnVideoOutputHook;
 
 private:
+    // Waits until no one holds the lock (destruction).
+    static void PassLock(std::mutex& lock);
     void CheckIdle(const char* operation) const;
     void SetLastErrMsg(const std::string& text);
     TFFmpeg& Task(int index) const;

@@ -480,19 +480,29 @@ TEST_F(EncoderTest, HooksRunOnTheTaskThreadAndPreviewBitmapsOnTheMainThread)
     EXPECT_FALSE(badBitmap);
 }
 
-TEST_F(EncoderTest, DestroyingDuringARunStopsAndWaits)
+TEST_F(EncoderTest, DestroyingDuringARunStopsWaitsAndRaisesNoEvent)
 {
     auto encoder = std::make_unique<TFFEncoder>();
     encoder->SetProgressInterval(100);
     TOutputOptions out = SlowVideo();
-    ASSERT_EQ(encoder->AddTask(Fixtures::Path("av_wide.mp4")), 0) << encoder->LastErrMsg();
-    ASSERT_TRUE(encoder->SetOutputFile(0, Out + "/gone.avi", &out)) << encoder->LastErrMsg();
-    std::atomic<bool> progressed{false};
-    encoder->OnProgress = [&](TCustomEncoder&, PProgressInfo) { progressed = true; };
+    for (const char* name : {"gone1.avi", "gone2.avi"}) {
+        const int task = encoder->AddTask(Fixtures::Path("av_wide.mp4"));
+        ASSERT_GE(task, 0) << encoder->LastErrMsg();
+        ASSERT_TRUE(encoder->SetOutputFile(task, Out + "/" + name, &out)) << encoder->LastErrMsg();
+    }
+    std::atomic<bool> progressed{false}, destroying{false}, raisedWhileDestroying{false};
+    encoder->OnProgress = [&](TCustomEncoder&, PProgressInfo) {
+        progressed = true;
+        raisedWhileDestroying = raisedWhileDestroying || destroying;
+    };
+    encoder->OnTerminate = [&](TCustomEncoder&, TTerminateInfo) {
+        raisedWhileDestroying = raisedWhileDestroying || destroying;
+    };
     encoder->StartTask(1);
     ASSERT_TRUE(PumpUntil([&] { return progressed.load(); }));
-    encoder.reset(); // must return, with the task thread joined
-    SUCCEED();
+    destroying = true;
+    encoder.reset(); // returns with every thread joined
+    EXPECT_FALSE(raisedWhileDestroying);
 }
 
 } // namespace
