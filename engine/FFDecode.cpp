@@ -142,15 +142,13 @@ bool TCustomDecoder::LoadFile(const std::string& FileName, const std::string& Fo
     }
     // Only regular files are probed locally: a directory fails at once and a pipe
     // or device could block the open for ever.
-    const std::string libName = FFFileNameToLib(FileName);
-    if (libName.rfind("file:", 0) == 0 || libName == FileName) {
-        std::error_code ec;
-        const fs::path path(FileName);
-        if (fs::exists(path, ec) && !fs::is_regular_file(path, ec)) {
-            Fail(llError, "%s", FFErrorText(FileName, fs::is_directory(path, ec) ? AVERROR(EISDIR) : AVERROR(EINVAL)).c_str());
-            return false;
-        }
+    std::error_code ec;
+    const fs::path path(FileName);
+    if (fs::exists(path, ec) && !fs::is_regular_file(path, ec)) {
+        Fail(llError, "%s", FFErrorText(FileName, fs::is_directory(path, ec) ? AVERROR(EISDIR) : AVERROR(EINVAL)).c_str());
+        return false;
     }
+    const std::string libName = FFFileNameToLib(FileName);
     TProbeDeadline deadline;
     AVFormatContext* ctx = FF().avformat.avformat_alloc_context();
     if (!ctx) {

@@ -42,6 +42,9 @@ const std::map<std::string, std::string>& table() {
                              "-pix_fmt yuv420p"},
         {"av.ts", "-f lavfi -i testsrc=size=320x240:rate=25:duration=2 -f lavfi -i sine=duration=2 "
                   "-c:v mpeg2video -c:a mp2"},
+        {"tagged.m4a", "-f lavfi -i sine=duration=1 -c:a aac -metadata title=Song -metadata artist=Someone "
+                       "-metadata album=Album -metadata genre=Jazz -metadata track=3 -metadata date=2009 "
+                       "-metadata comment=nice -metadata copyright=Me -metadata creation_time=2020-01-02T03:04:05Z"},
         {"anamorphic.mp4", "-f lavfi -i testsrc=size=320x240:rate=25:duration=2 -vf setsar=4/3 -c:v libx264 "
                            "-preset ultrafast -pix_fmt yuv420p"},
     };

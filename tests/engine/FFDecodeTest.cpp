@@ -184,6 +184,21 @@ TEST_F(DecoderTest, FileWithoutDurationAndAnamorphicVideo) {
     EXPECT_NEAR(v.DisplayAspectRatio, 16.0 / 9.0, 0.01);
 }
 
+TEST_F(DecoderTest, FileTagsAndCreationTime) {
+    ASSERT_TRUE(dec.LoadFile(Fixtures::Path("tagged.m4a")));
+    TFileStreamInfo file;
+    ASSERT_TRUE(dec.GetFileStreamInfo(file));
+    EXPECT_EQ(file.Title, "Song");
+    EXPECT_EQ(file.Author, "Someone");
+    EXPECT_EQ(file.Album, "Album");
+    EXPECT_EQ(file.Genre, "Jazz");
+    EXPECT_EQ(file.Comment, "nice");
+    EXPECT_EQ(file.Copyright, "Me");
+    EXPECT_EQ(file.Track, 3);
+    EXPECT_EQ(file.Year, 2009);
+    EXPECT_EQ(file.Timestamp, int64_t(1577934245) * 1000000);
+}
+
 TEST_F(DecoderTest, WrongStateAndWrongStreamReports) {
     // A fresh decoder knows nothing.
     EXPECT_EQ(dec.StreamCount(), -1);
