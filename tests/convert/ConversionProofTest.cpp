@@ -15,9 +15,15 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <mutex>
+#include <ostream>
 #include <sstream>
 #include <string>
 #include <vector>
+
+// Names the format in test listings.
+void PrintTo(TFormatId id, std::ostream* os) {
+    *os << FormatInfo(id).Name;
+}
 
 namespace {
 
