@@ -31,6 +31,9 @@ struct TAudioFifoDeleter {
 struct TSwsDeleter {
     void operator()(SwsContext* s) const { FF().swscale.sws_freeContext(s); }
 };
+struct TSwrDeleter {
+    void operator()(SwrContext* s) const { FF().swresample.swr_free(&s); }
+};
 struct TDictDeleter {
     void operator()(AVDictionary* d) const { FF().avutil.av_dict_free(&d); }
 };
@@ -53,6 +56,7 @@ using TFilterGraphPtr = std::unique_ptr<AVFilterGraph, TFilterGraphDeleter>;
 using TBsfPtr = std::unique_ptr<AVBSFContext, TBsfDeleter>;
 using TAudioFifoPtr = std::unique_ptr<AVAudioFifo, TAudioFifoDeleter>;
 using TSwsPtr = std::unique_ptr<SwsContext, TSwsDeleter>;
+using TSwrPtr = std::unique_ptr<SwrContext, TSwrDeleter>;
 using TInputContextPtr = std::unique_ptr<AVFormatContext, TInputContextDeleter>;
 using TOutputContextPtr = std::unique_ptr<AVFormatContext, TOutputContextDeleter>;
 

@@ -13,6 +13,12 @@ const char* kindName(AVMediaType kind) {
     return kind == AVMEDIA_TYPE_VIDEO ? "video" : kind == AVMEDIA_TYPE_AUDIO ? "audio" : "subtitle";
 }
 
+std::string encoderOpenError(int file, int index, AVMediaType kind) {
+    return Fmt("Error while opening encoder for output stream #%d.%d (%s) - maybe incorrect parameters such as "
+               "bit_rate, rate, width or height. Please check error log message to find out more detail information.",
+               file, index, kindName(kind));
+}
+
 std::string layoutText(const AVChannelLayout& layout) {
     char text[128] = {0};
     FF().avutil.av_channel_layout_describe(&layout, text, sizeof text);
@@ -166,6 +172,13 @@ void TOutputStream::prepareVideo(const TInputStream& source, const AVCodec* code
     if (fmt == AV_PIX_FMT_NONE)
         throw FFmpegException("Video pixel format is unknown, stream cannot be encoded");
     enc_->pix_fmt = fmt;
+    // Subsampled chroma needs whole chroma samples: an odd size loses its last row or column.
+    if (const AVPixFmtDescriptor* desc = ff.avutil.av_pix_fmt_desc_get(fmt)) {
+        enc_->width &= ~((1 << desc->log2_chroma_w) - 1);
+        enc_->height &= ~((1 << desc->log2_chroma_h) - 1);
+    }
+    if (enc_->width <= 0 || enc_->height <= 0)
+        throw FFmpegException(encoderOpenError(file_, index_, spec_.kind));
 
     if (v.aspect > 0)
         enc_->sample_aspect_ratio = ff.avutil.av_d2q(v.aspect * enc_->height / enc_->width, 255);
@@ -325,10 +338,7 @@ void TOutputStream::openEncoder(const AVCodec* codec) {
     }
     if (ret < 0) {
         TaskLog(&task_, llError, FFErrorText(codec->name, ret));
-        throw FFmpegException(Fmt("Error while opening encoder for output stream #%d.%d (%s) - maybe incorrect "
-                                  "parameters such as bit_rate, rate, width or height. Please check error log "
-                                  "message to find out more detail information.",
-                                  file_, index_, kindName(spec_.kind)));
+        throw FFmpegException(encoderOpenError(file_, index_, spec_.kind));
     }
     if (spec_.kind == AVMEDIA_TYPE_AUDIO) {
         frameSize_ = (codec->capabilities & AV_CODEC_CAP_VARIABLE_FRAME_SIZE) ? 0 : enc_->frame_size;
@@ -470,12 +480,8 @@ void TOutputStream::Frame(AVFrame* frame, const TInputStream& source) {
             buildVideoGraph(frame, source);
         }
     } else {
-        if (task_.OnAudioHook && !ff.avutil.av_sample_fmt_is_planar(AVSampleFormat(frame->format))) {
-            const int size = ff.avutil.av_samples_get_buffer_size(nullptr, frame->ch_layout.nb_channels,
-                                                                  frame->nb_samples, AVSampleFormat(frame->format), 1);
-            task_.OnAudioHook(task_, frame->pts, frame->data[0], size, frame->sample_rate,
-                              frame->ch_layout.nb_channels, AVSampleFormat(frame->format));
-        }
+        if (task_.OnAudioHook)
+            frame = audioHook(frame);
         if (!graph_ || frame->sample_rate != graphRate_ || frame->format != graphFmt_ ||
             frame->ch_layout.nb_channels != graphLayout_.nb_channels)
             buildAudioGraph(frame);
@@ -485,6 +491,41 @@ void TOutputStream::Frame(AVFrame* frame, const TInputStream& source) {
     if (ff.avfilter.av_buffersrc_add_frame_flags(src_, frame, AV_BUFFERSRC_FLAG_KEEP_REF) < 0)
         throw FFmpegException("Error opening filters!");
     drainGraph();
+}
+
+// Hands the samples to the audio hook as packed 16-bit, which then goes on instead of
+// the decoded frame (so the hook's changes are encoded).
+AVFrame* TOutputStream::audioHook(AVFrame* frame) {
+    const TFFEntries& ff = FF();
+    AVFrame* packed = frame;
+    if (frame->format != AV_SAMPLE_FMT_S16) {
+        if (!hookFrame_)
+            hookFrame_.reset(ff.avutil.av_frame_alloc());
+        ff.avutil.av_frame_unref(hookFrame_.get());
+        packed = hookFrame_.get();
+        packed->format = AV_SAMPLE_FMT_S16;
+        packed->sample_rate = frame->sample_rate;
+        ff.avutil.av_channel_layout_copy(&packed->ch_layout, &frame->ch_layout);
+        if (!hookSwr_) {
+            SwrContext* raw = nullptr;
+            if (ff.swresample.swr_alloc_set_opts2(&raw, &frame->ch_layout, AV_SAMPLE_FMT_S16, frame->sample_rate,
+                                                  &frame->ch_layout, AVSampleFormat(frame->format),
+                                                  frame->sample_rate, 0, nullptr) < 0)
+                throw FFmpegException("Cannot convert audio for the audio hook");
+            hookSwr_.reset(raw);
+            TaskLog(&task_, llWarning, "Warning, using s16 intermediate sample format for resampling");
+        }
+        if (ff.swresample.swr_convert_frame(hookSwr_.get(), packed, frame) < 0)
+            throw FFmpegException(Fmt("Cannot convert %s sample format to %s sample format",
+                                      ff.avutil.av_get_sample_fmt_name(AVSampleFormat(frame->format)),
+                                      ff.avutil.av_get_sample_fmt_name(AV_SAMPLE_FMT_S16)));
+        packed->pts = frame->pts;
+    }
+    const int size = ff.avutil.av_samples_get_buffer_size(nullptr, packed->ch_layout.nb_channels, packed->nb_samples,
+                                                          AV_SAMPLE_FMT_S16, 1);
+    task_.OnAudioHook(task_, packed->pts, packed->data[0], size, packed->sample_rate, packed->ch_layout.nb_channels,
+                      AV_SAMPLE_FMT_S16);
+    return packed;
 }
 
 void TOutputStream::videoHook(AVFrame* frame, bool output) {

@@ -70,6 +70,7 @@ private:
     void receivePackets();
     void write(AVPacket* pkt, AVRational tb);
     void videoHook(AVFrame* frame, bool output);
+    AVFrame* audioHook(AVFrame* frame);
 
     TCustomFFmpeg& task_;
     TCustomFFmpeg::State& s_;
@@ -105,5 +106,7 @@ private:
     size_t nextForcedKey_ = 0;
     FILE* passLog_ = nullptr;
     bool hooksOff_ = false;
+    TSwrPtr hookSwr_;      // decoded audio -> packed 16-bit for the audio hook
+    TFramePtr hookFrame_;
     int64_t lastPreviewUs_ = INT64_MIN;
 };

@@ -225,3 +225,61 @@ TEST_F(CoreTest, RunFailuresEndCleanly) {
         EXPECT_EQ(ProbeFile(out).sampleRate, 8000);
     }
 }
+
+// Stream copy (with a bitstream filter), hooks, volume and audio sync on the encode path.
+TEST_F(CoreTest, CopyHooksAndAudioFilters) {
+    {
+        TCustomFFmpeg task;
+        ASSERT_TRUE(task.OpenInput(Fixtures::Path("av.mp4")));
+        task.SetVideoCodec("copy");
+        task.SetAudioCodec("copy");
+        task.SetOption("vbsf", "h264_mp4toannexb");
+        const std::string out = Out("copy.ts");
+        ASSERT_GE(task.OpenOutput(out), 0) << task.LastErrMsg();
+        ASSERT_EQ(RunTask(task), "");
+        const TProbe p = ProbeFile(out);
+        EXPECT_EQ(p.videoCodec, "h264");
+        EXPECT_EQ(p.audioCodec, "aac");
+        EXPECT_EQ(p.videoFrames, 75);
+    }
+    {
+        TCustomFFmpeg task;
+        ASSERT_TRUE(task.OpenInput(Fixtures::Path("av.mp4")));
+        task.SetAudioCodec("copy");
+        task.SetAudioVolume(512);
+        ASSERT_GE(task.OpenOutput(Out("copyvol.mkv")), 0) << task.LastErrMsg();
+        EXPECT_EQ(RunTask(task), "-acodec copy and -vol are incompatible (frames are not decoded)");
+    }
+    {
+        TCustomFFmpeg task;
+        ASSERT_TRUE(task.OpenInput(Fixtures::Path("av.mp4")));
+        task.SetVideoCodec("libx264");
+        task.SetOption("preset", "ultrafast");
+        task.SetFrameSize("161x121"); // odd: the encoder's 4:2:0 needs even sizes
+        task.SetAudioCodec("libmp3lame");
+        task.SetAudioVolume(512);
+        task.SetAudioSyncMethod(1);
+        task.SetRecordingTime(1000000);
+        int videoHooks = 0, audioHooks = 0;
+        task.OnVideoInputHook = [&](TCustomFFmpeg&, TFFBitmap& b) {
+            videoHooks++;
+            EXPECT_EQ(b.Width, 320);
+            std::fill(b.Data, b.Data + b.LineSize * b.Height, uint8_t(0)); // black picture
+        };
+        task.OnAudioHook = [&](TCustomFFmpeg&, int64_t, uint8_t*, int size, int rate, int channels, AVSampleFormat) {
+            audioHooks++;
+            EXPECT_GT(size, 0);
+            EXPECT_EQ(rate, 44100);
+            EXPECT_EQ(channels, 2);
+        };
+        const std::string out = Out("hooked.mkv");
+        ASSERT_GE(task.OpenOutput(out), 0) << task.LastErrMsg();
+        ASSERT_EQ(RunTask(task), "");
+        const TProbe p = ProbeFile(out);
+        EXPECT_EQ(p.width, 160);
+        EXPECT_EQ(p.height, 120);
+        EXPECT_GE(videoHooks, 25);
+        EXPECT_GE(audioHooks, 40); // 16-bit packed, whatever the decoder gives
+        EXPECT_NEAR(double(p.durationUs) / 1e6, 1.0, 0.15);
+    }
+}
