@@ -1,13 +1,17 @@
 #include "FFLoad.h"
 #include "FFLog.h"
+#include "Fixtures.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <cfenv>
-#include <dlfcn.h>
-#include <gnu/lib-names.h>
 #include <cmath>
+#include <dlfcn.h>
+#include <filesystem>
+#include <fstream>
+#include <gnu/lib-names.h>
+#include <set>
 #include <thread>
 #include <vector>
 
@@ -70,6 +74,44 @@ TEST_F(LoaderTest, FolderWithoutTheLibraryFallsBackToSystemSearch) {
     loader.SetLibraryPath("/nonexistent/lib");
     EXPECT_TRUE(loader.LoadSet(FF_LOAD_SET)) << loader.LastError();
     loader.SetLibraryPath("");
+}
+
+// Counts the distinct files mapped into this process whose name contains part.
+std::set<std::string> mappedFiles(const std::string& part) {
+    std::set<std::string> files;
+    std::ifstream maps("/proc/self/maps");
+    for (std::string line; std::getline(maps, line);) {
+        const size_t slash = line.find('/');
+        if (slash != std::string::npos && line.find(part, slash) != std::string::npos)
+            files.insert(line.substr(slash));
+    }
+    return files;
+}
+
+TEST(LoaderFolder, LibrariesAndTheirDependenciesComeFromTheFolder) {
+    // A fresh process: earlier tests have the system's copies loaded.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const std::filesystem::path dir = Fixtures::ScratchFolder("LoaderFolder");
+    EXPECT_EXIT(
+        {
+            for (int index : {LIB_AVUTIL, LIB_SWRESAMPLE, LIB_SWSCALE, LIB_AVCODEC, LIB_AVFORMAT, LIB_AVFILTER}) {
+                const std::string name = FFLoader().LibraryFileName(index);
+                std::filesystem::copy_file(std::filesystem::canonical("/usr/lib/x86_64-linux-gnu/" + name), dir / name);
+            }
+            FFLoader().SetLibraryPath(dir.string());
+            if (!FFLoader().LoadSet(FF_LOAD_SET)) {
+                std::fprintf(stderr, "%s\n", FFLoader().LastError().c_str());
+                std::exit(1);
+            }
+            Dl_info info{};
+            dladdr(reinterpret_cast<void*>(FF().avcodec.avcodec_open2), &info);
+            const bool fromFolder = std::string(info.dli_fname).rfind(dir.string(), 0) == 0;
+            // avcodec's own avutil dependency resolved to the folder's copy: one avutil.
+            const auto avutils = mappedFiles("libavutil.so");
+            std::fprintf(stderr, "%s %zu\n", info.dli_fname, avutils.size());
+            std::exit(fromFolder && avutils.size() == 1 && avutils.begin()->rfind(dir.string(), 0) == 0 ? 0 : 2);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 TEST(LoaderBind, RequiredOptionalAndVariableSymbols) {
