@@ -732,6 +732,19 @@ TEST_F(WinHTTPTest, AFailingHandlerDoesNotEndTheTransfer) {
     RunToEnd(h, rec);
     EXPECT_EQ(rec.Sequence(), "Done");
     EXPECT_EQ(reports, 5);
+
+    // A failure escaping the transfer itself is reported once, by OnAnyError alone.
+    Recorder failed(h);
+    h.OnBeforeSendRequest = [](TCustomWinHTTP*, void* request) {
+        EXPECT_NE(request, nullptr);
+        EXPECT_FALSE(MainThread::IsMainThread());
+        throw std::runtime_error("no request today");
+    };
+    h.Start();
+    RunToEnd(h, failed);
+    EXPECT_EQ(failed.Sequence(), "AnyError");
+    EXPECT_TRUE(h.Start()); // and the component is free again
+    RunToEnd(h, failed);
 }
 
 TEST_F(WinHTTPTest, DestroyingTheComponentDuringATransferRaisesNothing) {
