@@ -715,7 +715,9 @@ void TOutputStream::write(AVPacket* pkt, AVRational tb) {
     (spec_.kind == AVMEDIA_TYPE_VIDEO   ? stats_.videoBytes
      : spec_.kind == AVMEDIA_TYPE_AUDIO ? stats_.audioBytes
                                         : stats_.otherBytes) += pkt->size;
-    const int ret = ff.avformat.av_interleaved_write_frame(out_.ctx.get(), pkt);
+    int ret = ff.avformat.av_interleaved_write_frame(out_.ctx.get(), pkt);
+    if (ret >= 0 && out_.ctx->pb && out_.ctx->pb->error < 0)
+        ret = out_.ctx->pb->error; // a failed write (full disk) stays in the I/O context
     if (ret < 0) {
         TaskLog(&task_, llError, FFErrorText("av_interleaved_write_frame()", ret));
         throw FFmpegException(Fmt("%s failed for stream %d, codec %s", "av_interleaved_write_frame()", st_->index,

@@ -328,7 +328,7 @@ void TTranscoder::Run() {
             const int ret = ff.avformat.av_write_trailer(s_.outputs[o].ctx.get());
             if (ret < 0) {
                 TaskLog(&task_, llError, FFErrorText(s_.outputs[o].name, ret));
-                throw FFmpegException(Fmt("%s failed for output file #%d", "av_write_trailer()", int(o)));
+                throw FFmpegException(FFErrorText(Fmt("av_write_trailer() failed for output file #%d", int(o)), ret));
             }
         }
     }

@@ -283,3 +283,27 @@ TEST_F(CoreTest, CopyHooksAndAudioFilters) {
         EXPECT_NEAR(double(p.durationUs) / 1e6, 1.0, 0.15);
     }
 }
+
+// A full disk ends the task with the writer's message and leaves no partial file.
+// Needs a small tmpfs; skipped where mounting is not allowed.
+TEST_F(CoreTest, FullDiskFailsCleanly) {
+    const std::string dir = Fixtures::ScratchFolder("FullDisk") + "/small";
+    std::filesystem::create_directories(dir);
+    if (std::system(("mount -t tmpfs -o size=64k tmpfs '" + dir + "' 2>/dev/null").c_str()) != 0)
+        GTEST_SKIP() << "cannot mount a small tmpfs here";
+    struct TUnmount {
+        std::string dir;
+        ~TUnmount() { (void)!std::system(("umount '" + dir + "'").c_str()); }
+    } unmount{dir};
+
+    TCustomFFmpeg task;
+    ASSERT_TRUE(task.OpenInput(Fixtures::Path("av.mp4")));
+    task.SetVideoCodec("mpeg4");
+    task.SetOption("b", "2000000");
+    const std::string out = dir + "/full.avi";
+    ASSERT_GE(task.OpenOutput(out), 0) << task.LastErrMsg();
+    const std::string err = RunTask(task);
+    EXPECT_NE(err.find("failed"), std::string::npos) << err;
+    EXPECT_TRUE(task.Failed());
+    EXPECT_FALSE(std::filesystem::exists(out));
+}
