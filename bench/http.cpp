@@ -5,10 +5,6 @@
 #include "MainThread.h"
 #include "WinHTTP.h"
 
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -16,6 +12,9 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
@@ -51,7 +50,9 @@ long PeakRssKB() {
 }
 
 // Resets the process's peak resident size, so each run reports its own peak.
-void ResetPeakRss() { std::ofstream("/proc/self/clear_refs") << "5"; }
+void ResetPeakRss() {
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
 
 Figure RunCurlTool(const std::string& url, const std::string& target) {
     Figure f;
@@ -59,7 +60,8 @@ Figure RunCurlTool(const std::string& url, const std::string& target) {
     const double cpu0 = OwnCpuSeconds();
     const pid_t pid = fork();
     if (pid == 0) {
-        execlp("curl", "curl", "-s", "--noproxy", "*", "-o", target.c_str(), url.c_str(), static_cast<char*>(nullptr));
+        execlp("curl", "curl", "-s", "--noproxy", "*", "-o", target.c_str(), url.c_str(),
+               static_cast<char*>(nullptr));
         _exit(127);
     }
     int status = 0;
@@ -72,7 +74,8 @@ Figure RunCurlTool(const std::string& url, const std::string& target) {
     return f;
 }
 
-Figure RunComponent(const std::string& url, const std::string& output, bool withProgress, std::int64_t expected) {
+Figure RunComponent(const std::string& url, const std::string& output, bool withProgress,
+                    std::int64_t expected) {
     TWinHTTP http;
     http.URL = url;
     http.OutputFileName = output;
@@ -113,7 +116,8 @@ void Keep(Figure& best, const Figure& f) {
 void Print(const char* name, const Figure& f, double megabytes, double reference) {
     const double rate = megabytes / f.seconds;
     std::printf("%-32s %7.3f s %8.1f MB/s %6.1f %% %7.3f s cpu %8ld KB peak%s\n", name, f.seconds, rate,
-                reference > 0 ? 100.0 * rate / reference : 100.0, f.cpuSeconds, f.peakKB, f.ok ? "" : "  (FAILED)");
+                reference > 0 ? 100.0 * rate / reference : 100.0, f.cpuSeconds, f.peakKB,
+                f.ok ? "" : "  (FAILED)");
 }
 
 } // namespace
@@ -165,8 +169,9 @@ int main(int argc, char** argv) {
     Print("curl tool -> file", curlFile, mb, 0);
     Print("TWinHTTP -> file", toFile, mb, fileRate);
     Print("TWinHTTP -> file, OnProgress", toFileProgress, mb, fileRate);
-    std::printf("(%% = throughput against the curl tool's same target; cpu = client and server threads together;\n"
-                " the curl tool's peak is its whole process)\n");
+    std::printf(
+        "(%% = throughput against the curl tool's same target; cpu = client and server threads together;\n"
+        " the curl tool's peak is its whole process)\n");
     fs::remove_all(dir);
     return 0;
 }

@@ -19,7 +19,8 @@ std::string Unescape(std::string_view text) {
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 && HexValue(text[i + 2]) >= 0) {
+        if (text[i] == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 &&
+            HexValue(text[i + 2]) >= 0) {
             out += static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]));
             i += 2;
         } else {
@@ -77,7 +78,8 @@ bool CrackURL(const std::string& url, TCrackedURL& parts) {
 
     const std::size_t authorityEnd = std::min(rest.find('/'), rest.find('?'));
     std::string_view authority = rest.substr(0, authorityEnd);
-    std::string_view tail = authorityEnd == std::string_view::npos ? std::string_view() : rest.substr(authorityEnd);
+    std::string_view tail =
+        authorityEnd == std::string_view::npos ? std::string_view() : rest.substr(authorityEnd);
 
     const std::size_t at = authority.rfind('@');
     if (at != std::string_view::npos) {
@@ -109,8 +111,10 @@ bool CrackURL(const std::string& url, TCrackedURL& parts) {
     }
     parts.Port = DefaultPort(parts.Scheme);
     if (!portText.empty()) {
-        const auto [end, ec] = std::from_chars(portText.data(), portText.data() + portText.size(), parts.Port);
-        if (ec != std::errc() || end != portText.data() + portText.size() || parts.Port <= 0 || parts.Port > 65535)
+        const auto [end, ec] =
+            std::from_chars(portText.data(), portText.data() + portText.size(), parts.Port);
+        if (ec != std::errc() || end != portText.data() + portText.size() || parts.Port <= 0 ||
+            parts.Port > 65535)
             return false;
     }
     if (parts.Host.empty() && parts.Scheme != "file")
@@ -125,7 +129,9 @@ bool CrackURL(const std::string& url, TCrackedURL& parts) {
     return true;
 }
 
-std::string EscapeExtra(const std::string& text) { return Escape(text, kExtraSpecials); }
+std::string EscapeExtra(const std::string& text) {
+    return Escape(text, kExtraSpecials);
+}
 
 std::string ObjectName(const TCrackedURL& parts) {
     std::string object = Escape(parts.Path, " #%*+<>?");

@@ -20,18 +20,20 @@ using TWinHTTPBeforeSendRequestEvent = std::function<void(TCustomWinHTTP* Sender
 using TWinHTTPHeaderInfoEvent = std::function<void(
     TCustomWinHTTP* Sender, int ErrorCode, const std::string& RawHeadersCRLF, const std::string& ContentType,
     const std::string& ContentLanguage, const std::string& ContentEncoding, std::int64_t ContentLength,
-    const std::string& Location, TDateTime Date, TDateTime LastModified, TDateTime Expires, const std::string& ETag,
-    bool& ContinueDownload)>;
+    const std::string& Location, TDateTime Date, TDateTime LastModified, TDateTime Expires,
+    const std::string& ETag, bool& ContinueDownload)>;
 using TWinHTTPDoneEvent = std::function<void(TCustomWinHTTP* Sender, const std::string& ContentType,
                                              std::int64_t FileSize, THTTPStream* Stream)>;
-using TWinHTTPProgressEvent = std::function<void(
-    TCustomWinHTTP* Sender, const std::string& ContentType, std::int64_t DataSize, std::int64_t BytesRead,
-    std::int64_t ElapsedTime, std::int64_t EstimatedTimeLeft, std::uint8_t PercentsDone, float TransferRate,
-    THTTPStream* Stream)>;
+using TWinHTTPProgressEvent =
+    std::function<void(TCustomWinHTTP* Sender, const std::string& ContentType, std::int64_t DataSize,
+                       std::int64_t BytesRead, std::int64_t ElapsedTime, std::int64_t EstimatedTimeLeft,
+                       std::uint8_t PercentsDone, float TransferRate, THTTPStream* Stream)>;
 using TWinHTTPRedirectedEvent = std::function<void(TCustomWinHTTP* Sender, const std::string& NewURL)>;
-using TWinHTTPConnLostEvent = std::function<void(TCustomWinHTTP* Sender, const std::string& ContentType,
-                                                 std::int64_t FileSize, std::int64_t BytesRead, THTTPStream* Stream)>;
-using TWinHTTPHTTPErrorEvent = std::function<void(TCustomWinHTTP* Sender, int ErrorCode, THTTPStream* Stream)>;
+using TWinHTTPConnLostEvent =
+    std::function<void(TCustomWinHTTP* Sender, const std::string& ContentType, std::int64_t FileSize,
+                       std::int64_t BytesRead, THTTPStream* Stream)>;
+using TWinHTTPHTTPErrorEvent =
+    std::function<void(TCustomWinHTTP* Sender, int ErrorCode, THTTPStream* Stream)>;
 using TWinHTTPPasswordRequestEvent =
     std::function<void(TCustomWinHTTP* Sender, const std::string& Realm, bool& TryAgain)>;
 using TWinHTTPProxyAuthenticationRequestEvent = std::function<void(
@@ -45,7 +47,7 @@ struct TWinHTTPProgress {
     std::int64_t ElapsedTime = 0;       // whole seconds
     std::int64_t EstimatedTimeLeft = 0; // seconds; negative when no length is known
     std::uint8_t PercentsDone = 0;
-    float TransferRate = 0;             // KB per second
+    float TransferRate = 0; // KB per second
 };
 // offset = resume offset, length = content length, read = bytes read in this transfer.
 TWinHTTPProgress ComputeProgress(std::int64_t offset, std::int64_t length, std::int64_t read,
@@ -90,7 +92,8 @@ public:
     TWinHTTPProxy Proxy;
     std::string URL;
     // The cache and go-online options have no meaning for this client; they are kept only.
-    TCacheOptions CacheOptions{coReloadIfNoExpireInformation, coReloadUpdatedObjects, coCreateTempFilesIfCantCache};
+    TCacheOptions CacheOptions{coReloadIfNoExpireInformation, coReloadUpdatedObjects,
+                               coCreateTempFilesIfCantCache};
     TInternetOptions InternetOptions{ioKeepConnection};
     std::string OutputFileName;
     TWinHTTPOutputFileAttributes OutputFileAttributes;
@@ -136,12 +139,12 @@ private:
         std::string contentType;
         std::unique_ptr<THTTPStream> body;
         bool fileOpened = false;
-        std::string outputPath; // the file this run opened
+        std::string outputPath;                // the file this run opened
         std::atomic<bool> deleteOutput{false}; // given to Abort
         bool memoryBody = false;
         bool continueDownload = true;
-        bool stopped = false;          // the stop step ended this run
-        bool raisedException = false;  // reported through OnAnyError already
+        bool stopped = false;         // the stop step ended this run
+        bool raisedException = false; // reported through OnAnyError already
     };
 
     void transferJob();

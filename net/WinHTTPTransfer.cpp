@@ -22,7 +22,8 @@ constexpr long kMaxRedirects = 20;
 
 bool SameText(std::string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
            });
 }
 
@@ -321,7 +322,8 @@ std::size_t WinHTTPTransfer::onWrite(char* buffer, std::size_t size, std::size_t
     return t->guarded([&] { return t->takeData(buffer, n); }) ? n : 0;
 }
 
-int WinHTTPTransfer::onProgress(void* self, curl_off_t, curl_off_t dlnow, curl_off_t ultotal, curl_off_t ulnow) {
+int WinHTTPTransfer::onProgress(void* self, curl_off_t, curl_off_t dlnow, curl_off_t ultotal,
+                                curl_off_t ulnow) {
     auto* t = static_cast<WinHTTPTransfer*>(self);
     return t->guarded([&] { return t->watchdog(dlnow, ultotal, ulnow); }) ? 0 : 1;
 }
@@ -411,7 +413,8 @@ bool WinHTTPTransfer::finalHeaders() {
     if (code == 407 && http_.OnProxyAuthenticationRequest) {
         bool tryAgain = false;
         http_.synchronize([&] {
-            http_.OnProxyAuthenticationRequest(&http_, http_.Proxy.ProxyUsername, http_.Proxy.ProxyPassword, tryAgain);
+            http_.OnProxyAuthenticationRequest(&http_, http_.Proxy.ProxyUsername, http_.Proxy.ProxyPassword,
+                                               tryAgain);
         });
         if (tryAgain) {
             next_ = Next::Resend;
@@ -461,16 +464,17 @@ void WinHTTPTransfer::raiseHeaderInfo() {
     const TDateTime expires = HTTPDateToLocal(text("Expires"));
     const std::int64_t length = run_.contentLength + run_.resumeFrom;
     http_.synchronize([&] {
-        http_.OnHeaderInfo(&http_, run_.status, block_.raw, run_.contentType, language, encoding, length, location,
-                           date, lastModified, expires, etag, run_.continueDownload);
+        http_.OnHeaderInfo(&http_, run_.status, block_.raw, run_.contentType, language, encoding, length,
+                           location, date, lastModified, expires, etag, run_.continueDownload);
     });
 }
 
 void WinHTTPTransfer::openBodyTarget() {
     const bool ok = run_.status == 200 || run_.status == 206;
     if (ok && !http_.OutputFileName.empty()) {
-        auto file = std::make_unique<THTTPFileStream>(
-            http_.OutputFileName, run_.resumeFrom == 0 ? TFileOpenMode::CreateNew : TFileOpenMode::OpenOrCreate);
+        auto file = std::make_unique<THTTPFileStream>(http_.OutputFileName,
+                                                      run_.resumeFrom == 0 ? TFileOpenMode::CreateNew
+                                                                           : TFileOpenMode::OpenOrCreate);
         if (file->Opened() && file->Seek(run_.resumeFrom)) {
             run_.body = std::move(file);
             run_.fileOpened = true;
@@ -531,8 +535,8 @@ bool WinHTTPTransfer::takeBlock(const char* data, std::size_t size) {
             const TWinHTTPProgress p = ComputeProgress(
                 run_.resumeFrom, run_.contentLength, run_.bytesRead,
                 std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - run_.startTick));
-            http_.OnProgress(&http_, run_.contentType, p.DataSize, p.BytesRead, p.ElapsedTime, p.EstimatedTimeLeft,
-                             p.PercentsDone, p.TransferRate, run_.body.get());
+            http_.OnProgress(&http_, run_.contentType, p.DataSize, p.BytesRead, p.ElapsedTime,
+                             p.EstimatedTimeLeft, p.PercentsDone, p.TransferRate, run_.body.get());
         });
     }
     return true;

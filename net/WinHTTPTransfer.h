@@ -53,7 +53,8 @@ private:
 
     static std::size_t onHeader(char* buffer, std::size_t size, std::size_t count, void* self);
     static std::size_t onWrite(char* buffer, std::size_t size, std::size_t count, void* self);
-    static int onProgress(void* self, curl_off_t dltotal, curl_off_t dlnow, curl_off_t ultotal, curl_off_t ulnow);
+    static int onProgress(void* self, curl_off_t dltotal, curl_off_t dlnow, curl_off_t ultotal,
+                          curl_off_t ulnow);
 
     TCustomWinHTTP& http_;
     TCustomWinHTTP::Run& run_;

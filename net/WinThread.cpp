@@ -2,11 +2,10 @@
 
 #include "MainThread.h"
 
-#include <sys/resource.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
+#include <sys/resource.h>
+#include <unistd.h>
 
 using namespace std::chrono_literals;
 
@@ -77,7 +76,9 @@ int TEventWinThread::LiveCount() {
     return liveCount;
 }
 
-TEventWinThread* TEventWinThread::Current() { return currentThread; }
+TEventWinThread* TEventWinThread::Current() {
+    return currentThread;
+}
 
 void TEventWinThread::Resume() {
     if (!Suspended_)
@@ -88,7 +89,9 @@ void TEventWinThread::Resume() {
 }
 
 // A started thread cannot be held from outside on this platform; only the flag is kept.
-void TEventWinThread::Suspend() { Suspended_ = true; }
+void TEventWinThread::Suspend() {
+    Suspended_ = true;
+}
 
 void TEventWinThread::Kill() {
     Killed_ = true;
@@ -318,11 +321,17 @@ void TCustomWinThread::Terminate(bool Kill) {
     replaceThread();
 }
 
-void TCustomWinThread::Suspend() { thread_->Suspend(); }
+void TCustomWinThread::Suspend() {
+    thread_->Suspend();
+}
 
-bool TCustomWinThread::Running() const { return callerRun().Running(); }
+bool TCustomWinThread::Running() const {
+    return callerRun().Running();
+}
 
-bool TCustomWinThread::Terminated() const { return callerRun().Terminated(); }
+bool TCustomWinThread::Terminated() const {
+    return callerRun().Terminated();
+}
 
 void TCustomWinThread::SetSuspended(bool value) {
     if (value == thread_->Suspended())
@@ -333,7 +342,9 @@ void TCustomWinThread::SetSuspended(bool value) {
         thread_->Resume();
 }
 
-void TCustomWinThread::SetOnExecute(TWinThreadNotifyEvent handler) { thread_->OnExecute = std::move(handler); }
+void TCustomWinThread::SetOnExecute(TWinThreadNotifyEvent handler) {
+    thread_->OnExecute = std::move(handler);
+}
 
 void TCustomWinThread::SetOnException(TWinThreadExceptionEvent handler) {
     thread_->OnException = std::move(handler);

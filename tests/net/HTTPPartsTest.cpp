@@ -2,10 +2,9 @@
 #include "HTTPURL.h"
 #include "WinHTTP.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <ctime>
+#include <gtest/gtest.h>
 
 using namespace std::chrono_literals;
 
@@ -48,14 +47,15 @@ TEST(HTTPDate, TheThreeFormsGiveTheSameMomentInLocalTime) {
     EXPECT_DOUBLE_EQ(HTTPDateToLocal("Sunday, 06-Nov-94 08:49:37 GMT"), rfc1123);
     EXPECT_DOUBLE_EQ(HTTPDateToLocal("Sun Nov  6 08:49:37 1994"), rfc1123);
     EXPECT_DOUBLE_EQ(HTTPDateToLocal("  sun, 06 nov 1994 09:49:37 +0100 "), rfc1123);
-    EXPECT_DOUBLE_EQ(HTTPDateToLocal("Thu, 01 Jan 2004 00:00:00 GMT"), HTTPDateToLocal("01-Jan-04 00:00:00 GMT"));
+    EXPECT_DOUBLE_EQ(HTTPDateToLocal("Thu, 01 Jan 2004 00:00:00 GMT"),
+                     HTTPDateToLocal("01-Jan-04 00:00:00 GMT"));
 
     setenv("TZ", "EST5", 1); // five hours behind, no daylight time
     tzset();
     EXPECT_NEAR(HTTPDateToLocal("Sun, 06 Nov 1994 08:49:37 GMT"), rfc1123 - 5.0 / 24.0, 1e-9);
 
-    for (const char* bad : {"", "   ", "Sun, 06 Foo 1994 08:49:37 GMT", "06 Nov", "Sun, 31 Feb 1994 00:00:00 GMT",
-                            "Sun, 06 Nov 1994 08:xx:37 GMT"})
+    for (const char* bad : {"", "   ", "Sun, 06 Foo 1994 08:49:37 GMT", "06 Nov",
+                            "Sun, 31 Feb 1994 00:00:00 GMT", "Sun, 06 Nov 1994 08:xx:37 GMT"})
         EXPECT_EQ(HTTPDateToLocal(bad), 0) << bad;
 
     if (saved)

@@ -1,18 +1,18 @@
 #include "LoopbackServer.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
+#include <cctype>
 #include <netinet/in.h>
+#include <stdexcept>
 #include <sys/socket.h>
 #include <unistd.h>
-
-#include <algorithm>
-#include <cctype>
-#include <stdexcept>
 
 namespace {
 
 std::string Lower(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    std::transform(s.begin(), s.end(), s.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return s;
 }
 
@@ -41,7 +41,8 @@ LoopbackServer::LoopbackServer(Handler handler) : handler_(std::move(handler)) {
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     addr.sin_port = 0;
     socklen_t len = sizeof addr;
-    if (::bind(listenFd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || ::listen(listenFd_, 64) != 0 ||
+    if (::bind(listenFd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
+        ::listen(listenFd_, 64) != 0 ||
         ::getsockname(listenFd_, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
         throw std::runtime_error("cannot listen on 127.0.0.1");
     port_ = ntohs(addr.sin_port);
@@ -179,7 +180,8 @@ void LoopbackServer::serve(int fd) {
                 if (sent < reply.stallAfter)
                     n = std::min(n, reply.stallAfter - sent);
             }
-            const std::size_t from = static_cast<std::size_t>(sent % static_cast<std::int64_t>(reply.body.size()));
+            const std::size_t from =
+                static_cast<std::size_t>(sent % static_cast<std::int64_t>(reply.body.size()));
             n = std::min<std::int64_t>(n, static_cast<std::int64_t>(piece.size() - from));
             ok = sendAll(fd, piece.data() + from, static_cast<std::size_t>(n));
             sent += n;

@@ -3,15 +3,13 @@
 #include "LoopbackServer.h"
 #include "MainThread.h"
 
-#include <gtest/gtest.h>
-
-#include <sys/socket.h>
-#include <netinet/in.h>
-#include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
 #include <stdexcept>
+#include <sys/socket.h>
+#include <unistd.h>
 
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
@@ -84,9 +82,9 @@ struct Recorder {
         h.OnHostUnreachable = [=](TCustomWinHTTP*) { mark("HostUnreachable"); };
         h.OnOutputFileError = [=](TCustomWinHTTP*) { mark("OutputFileError"); };
         h.OnDoneInterrupted = [=](TCustomWinHTTP*) { mark("DoneInterrupted"); };
-        h.OnProgress = [=, this](TCustomWinHTTP*, const std::string&, std::int64_t dataSize, std::int64_t read,
-                                 std::int64_t elapsed, std::int64_t left, std::uint8_t percents, float rate,
-                                 THTTPStream*) {
+        h.OnProgress = [=, this](TCustomWinHTTP*, const std::string&, std::int64_t dataSize,
+                                 std::int64_t read, std::int64_t elapsed, std::int64_t left,
+                                 std::uint8_t percents, float rate, THTTPStream*) {
             if (!MainThread::IsMainThread())
                 offMain = true;
             progress.push_back({dataSize, read, elapsed, left, percents, rate});
@@ -121,9 +119,8 @@ template <class Pred> bool PumpUntil(Pred pred) {
 class WinHTTPTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("net_tests_" + std::to_string(getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        dir_ = fs::temp_directory_path() / ("net_tests_" + std::to_string(getpid()) + "_" +
+                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::create_directories(dir_);
         live_ = TEventWinThread::LiveCount();
     }
@@ -161,7 +158,8 @@ TEST_F(WinHTTPTest, FetchesIntoMemoryWithPrefixEscapingAndRequestHeaders) {
     TWinHTTP h;
     Recorder rec(h);
     std::string contentType;
-    h.OnDone = [&, done = h.OnDone](TCustomWinHTTP* s, const std::string& type, std::int64_t size, THTTPStream* st) {
+    h.OnDone = [&, done = h.OnDone](TCustomWinHTTP* s, const std::string& type, std::int64_t size,
+                                    THTTPStream* st) {
         contentType = type;
         done(s, type, size, st);
     };
@@ -411,7 +409,8 @@ TEST_F(WinHTTPTest, AbortAndRestart) {
         h.URL = server.URL("/stall");
         ASSERT_TRUE(h.Start());
         EXPECT_FALSE(h.Start()); // refused while started
-        ASSERT_TRUE(PumpUntil([&] { return !rec.progress.empty() && rec.progress.back().BytesRead == 50000; }));
+        ASSERT_TRUE(
+            PumpUntil([&] { return !rec.progress.empty() && rec.progress.back().BytesRead == 50000; }));
         h.Abort(false, false);
         RunToEnd(h, rec);
         EXPECT_EQ(rec.Sequence(), "Aborted");
@@ -421,7 +420,8 @@ TEST_F(WinHTTPTest, AbortAndRestart) {
     {
         Recorder rec(h);
         h.Start();
-        ASSERT_TRUE(PumpUntil([&] { return !rec.progress.empty() && rec.progress.back().BytesRead == 50000; }));
+        ASSERT_TRUE(
+            PumpUntil([&] { return !rec.progress.empty() && rec.progress.back().BytesRead == 50000; }));
         h.Abort(true, false);
         RunToEnd(h, rec);
         EXPECT_EQ(rec.Sequence(), "Aborted");
@@ -431,7 +431,8 @@ TEST_F(WinHTTPTest, AbortAndRestart) {
         // An immediate stop reports at once, on the calling thread.
         Recorder rec(h);
         h.Start();
-        ASSERT_TRUE(PumpUntil([&] { return !rec.progress.empty() && rec.progress.back().BytesRead == 50000; }));
+        ASSERT_TRUE(
+            PumpUntil([&] { return !rec.progress.empty() && rec.progress.back().BytesRead == 50000; }));
         h.Abort(true, true);
         EXPECT_EQ(rec.Sequence(), "Aborted");
         EXPECT_FALSE(h.Busy());
@@ -482,8 +483,11 @@ TEST_F(WinHTTPTest, HeaderInfoAndInterruption) {
     LoopbackServer server([](const Request&) {
         Reply r;
         r.body = "0123456789";
-        r.headers = {"Content-Type: video/x-flv", "Content-Language: en", "ETag: \"abc\"",
-                     "Date: Sun, 06 Nov 1994 08:49:37 GMT", "Last-Modified: Sunday, 06-Nov-94 08:49:37 GMT",
+        r.headers = {"Content-Type: video/x-flv",
+                     "Content-Language: en",
+                     "ETag: \"abc\"",
+                     "Date: Sun, 06 Nov 1994 08:49:37 GMT",
+                     "Last-Modified: Sunday, 06-Nov-94 08:49:37 GMT",
                      "Expires: Sun Nov  6 08:49:37 1994"};
         return r;
     });
@@ -493,10 +497,10 @@ TEST_F(WinHTTPTest, HeaderInfoAndInterruption) {
     std::int64_t length = 0;
     std::string raw, type, language, etag;
     TDateTime date = 0, lastModified = 0, expires = 0;
-    h.OnHeaderInfo = [&](TCustomWinHTTP*, int code, const std::string& headers, const std::string& contentType,
-                         const std::string& contentLanguage, const std::string&, std::int64_t contentLength,
-                         const std::string&, TDateTime d, TDateTime lm, TDateTime ex, const std::string& tag,
-                         bool& continueDownload) {
+    h.OnHeaderInfo = [&](TCustomWinHTTP*, int code, const std::string& headers,
+                         const std::string& contentType, const std::string& contentLanguage,
+                         const std::string&, std::int64_t contentLength, const std::string&, TDateTime d,
+                         TDateTime lm, TDateTime ex, const std::string& tag, bool& continueDownload) {
         EXPECT_TRUE(MainThread::IsMainThread());
         status = code;
         raw = headers;
@@ -681,7 +685,8 @@ TEST_F(WinHTTPTest, NamedProxyAndItsCredentials) {
     h.Proxy.ProxyServer = "127.0.0.1";
     h.Proxy.ProxyPort = proxy.Port();
     h.Proxy.ProxyBypass = "";
-    h.OnProxyAuthenticationRequest = [](TCustomWinHTTP*, std::string& user, std::string& password, bool& tryAgain) {
+    h.OnProxyAuthenticationRequest = [](TCustomWinHTTP*, std::string& user, std::string& password,
+                                        bool& tryAgain) {
         user = "px";
         password = "pw";
         tryAgain = true;
@@ -722,8 +727,8 @@ TEST_F(WinHTTPTest, AFailingHandlerDoesNotEndTheTransfer) {
     TWinHTTP h;
     Recorder rec(h);
     int reports = 0;
-    h.OnProgress = [&](TCustomWinHTTP*, const std::string&, std::int64_t, std::int64_t, std::int64_t, std::int64_t,
-                       std::uint8_t, float, THTTPStream*) {
+    h.OnProgress = [&](TCustomWinHTTP*, const std::string&, std::int64_t, std::int64_t, std::int64_t,
+                       std::int64_t, std::uint8_t, float, THTTPStream*) {
         ++reports;
         throw std::runtime_error("handler failed");
     };

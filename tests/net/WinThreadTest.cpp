@@ -2,9 +2,8 @@
 
 #include "MainThread.h"
 
-#include <gtest/gtest.h>
-
 #include <atomic>
+#include <gtest/gtest.h>
 #include <stdexcept>
 #include <thread>
 
