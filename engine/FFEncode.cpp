@@ -392,7 +392,7 @@ void TCustomEncoder::Stop(bool Wait)
 
 void TCustomEncoder::TaskTerminated(TCustomFFmpeg& task)
 {
-    std::lock_guard g(FTerminateLock);
+    std::unique_lock g(FTerminateLock);
     if (FDestroying)
         return;
     if (auto handler = OnTerminate.Get()) {
@@ -407,7 +407,12 @@ void TCustomEncoder::TaskTerminated(TCustomFFmpeg& task)
                 handler(*this, info);
             });
         } else {
-            handler(*this, FTerminateInfo);
+            // Outside the lock: a handler that stops the run makes terminate threads
+            // that need it.
+            const TTerminateInfo info = FTerminateInfo;
+            g.unlock();
+            handler(*this, info);
+            g.lock();
         }
     }
     ++FFinished;

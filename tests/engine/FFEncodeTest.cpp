@@ -305,6 +305,24 @@ TEST_F(EncoderTest, ParallelZeroRunsInTheCallingThreadAndReturnsWhenAllEnded)
     EXPECT_NO_THROW(Encoder.ClearTasks());
 }
 
+TEST_F(EncoderTest, StopFromATerminateHandlerOfARunInTheCallingThreadEndsTheRest)
+{
+    for (const char* name : {"a.wav", "b.wav", "c.wav"})
+        Queue("audio.wav", name, Wav());
+    std::vector<TTerminateInfo> infos;
+    Encoder.OnTerminate = [&](TCustomEncoder& sender, TTerminateInfo info) {
+        infos.push_back(info);
+        if (info.TaskIndex == 0)
+            sender.Stop(true);
+    };
+    Encoder.StartTask(0);
+    ASSERT_EQ(infos.size(), 4u);
+    EXPECT_TRUE(infos[0].Completed);
+    EXPECT_FALSE(infos[1].Completed);
+    EXPECT_FALSE(infos[2].Completed);
+    EXPECT_EQ(infos[3].TaskIndex, -1);
+}
+
 TEST_F(EncoderTest, StopWithWaitDuringTheSecondOfThreeEndsTheRestUnstarted)
 {
     Queue("audio.wav", "first.wav", Wav());
