@@ -425,8 +425,10 @@ void TOutputStream::buildAudioGraph(const AVFrame* frame) {
     std::string chain;
     if (spec_.audio.volume != 256)
         chain += Fmt("volume=%f,", spec_.audio.volume / 256.0);
-    if (s_.audioSync > 0)
-        chain += Fmt("aresample=%d:async=%d:first_pts=0,", enc_->sample_rate, s_.audioSync);
+    // Joined parts are placed by their timestamps, so a part without audio leaves silence.
+    if (s_.audioSync > 0 || out_.join)
+        chain += Fmt("aresample=%d:async=%d:first_pts=%lld,", enc_->sample_rate, std::max(1, s_.audioSync),
+                     (long long)(samplesOut_ + FF().avutil.av_audio_fifo_size(fifo_.get())));
     chain += Fmt("aformat=sample_fmts=%s:sample_rates=%d:channel_layouts=%s",
                  ff.avutil.av_get_sample_fmt_name(enc_->sample_fmt), enc_->sample_rate,
                  layoutText(enc_->ch_layout).c_str());

@@ -18,6 +18,7 @@ struct TProbe {
     int64_t videoFrames = 0;
     double firstVideoSec = -1, lastVideoSec = -1;
     uint32_t videoTag = 0;
+    double lastAudioSec = -1; // end of the last audio packet
 };
 
 // Opens path and reads every packet (frame counts, timestamps).

@@ -14,7 +14,7 @@ TProbe ProbeFile(const std::string& path) {
     p.ok = true;
     p.format = raw->iformat->name;
     p.durationUs = raw->duration;
-    int video = -1;
+    int video = -1, audio = -1;
     for (unsigned i = 0; i < raw->nb_streams; i++) {
         const AVStream* st = raw->streams[i];
         const AVCodecParameters* par = st->codecpar;
@@ -27,6 +27,7 @@ TProbe ProbeFile(const std::string& path) {
             const AVRational r = st->avg_frame_rate.num ? st->avg_frame_rate : st->r_frame_rate;
             p.frameRate = r.den ? double(r.num) / r.den : 0;
         } else if (par->codec_type == AVMEDIA_TYPE_AUDIO && p.audioCodec.empty()) {
+            audio = int(i);
             p.audioCodec = ff.avcodec.avcodec_get_name(par->codec_id);
             p.sampleRate = par->sample_rate;
             p.channels = par->ch_layout.nb_channels;
@@ -44,6 +45,9 @@ TProbe ProbeFile(const std::string& path) {
                 p.lastVideoSec = std::max(p.lastVideoSec, sec);
             }
         }
+        if (pkt->stream_index == audio && pkt->pts != AV_NOPTS_VALUE)
+            p.lastAudioSec = std::max(p.lastAudioSec, double(pkt->pts + pkt->duration) *
+                                                          av_q2d(raw->streams[audio]->time_base));
         ff.avcodec.av_packet_unref(pkt.get());
     }
     return p;

@@ -16,7 +16,7 @@
 // each other and the length is their sum.
 TEST_F(CoreTest, JoinedOutputIsTheSumOfItsInputs) {
     TCustomFFmpeg task;
-    for (const char* in : {"av.mp4", "av_wide.mp4", "av.avi"})
+    for (const char* in : {"av.mp4", "av_wide.mp4", "av.avi"}) // av_wide: other size, rate and sample rate
         ASSERT_TRUE(task.OpenInput(Fixtures::Path(in))) << task.LastErrMsg();
     task.SetVideoCodec("mpeg4");
     task.SetAudioCodec("libfaac");
@@ -48,6 +48,22 @@ TEST_F(CoreTest, JoinedOutputIsTheSumOfItsInputs) {
     EXPECT_GT(reports.back().FrameNumber, 190);
     EXPECT_GT(reports.back().OutputSize, 0);
     EXPECT_EQ(reports.back().TotalTime, task.TotalTime());
+    EXPECT_NEAR(p.lastAudioSec, 8.0, 0.15);
+}
+
+// A part without audio leaves silence, so the audio of later parts stays in place.
+TEST_F(CoreTest, JoinedPartWithoutAudioKeepsSync) {
+    TCustomFFmpeg task;
+    for (const char* in : {"av.mp4", "video_only.mp4", "av.mp4"})
+        ASSERT_TRUE(task.OpenInput(Fixtures::Path(in))) << task.LastErrMsg();
+    task.SetVideoCodec("mpeg4");
+    task.SetAudioCodec("libmp3lame");
+    const std::string out = Out("joined_gap.avi");
+    ASSERT_EQ(task.OpenOutput(out, true), 0) << task.LastErrMsg();
+    ASSERT_EQ(RunTask(task), "");
+    const TProbe p = ProbeFile(out);
+    EXPECT_NEAR(p.lastVideoSec, 7.96, 0.1);
+    EXPECT_NEAR(p.lastAudioSec, 8.0, 0.15);
 }
 
 // The DVD-style targets set their codecs, sizes and rates; "auto" takes the norm from
