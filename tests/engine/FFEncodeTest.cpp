@@ -161,7 +161,7 @@ TEST_F(EncoderTest, PropertiesStartAtTheirDefaultsAndTheIntervalHasAFloor)
     EXPECT_EQ(e.ProgressInterval(), 100);
 }
 
-TEST_F(EncoderTest, AddTaskWritesTheFileNameBackAndInputsStopAtTwenty)
+TEST_F(EncoderTest, AddTaskWritesTheFileNameBackAndFilesStopAtTwenty)
 {
     const std::string wav = Fixtures::Path("audio.wav");
     TInputOptions in = InitInputOptions();
@@ -173,6 +173,16 @@ TEST_F(EncoderTest, AddTaskWritesTheFileNameBackAndInputsStopAtTwenty)
         ASSERT_TRUE(Encoder.AddInputFile(task, wav, nullptr)) << i << ": " << Encoder.LastErrMsg();
     EXPECT_FALSE(Encoder.AddInputFile(task, wav, nullptr));
     EXPECT_EQ(Encoder.LastErrMsg(), "max input files 20 reached");
+
+    for (int i = 0; i < 20; ++i) {
+        TOutputOptions out = Wav();
+        ASSERT_TRUE(Encoder.SetOutputFile(task, Out + "/o" + std::to_string(i) + ".wav", &out))
+            << i << ": " << Encoder.LastErrMsg();
+    }
+    EXPECT_FALSE(Encoder.SetOutputFile(task, Out + "/o20.wav"));
+    EXPECT_EQ(Encoder.LastErrMsg(), "max output files 20 reached");
+    Encoder.RemoveTask(task);
+    ASSERT_EQ(Encoder.AddTask(wav), 0);
 
     EXPECT_EQ(Encoder.AddTask(Out + "/missing.wav"), -1);
     EXPECT_FALSE(Encoder.LastErrMsg().empty());
