@@ -3,6 +3,8 @@
 #include "FormatConverter.h"
 
 #include <cmath>
+#include <ctime>
+#include <filesystem>
 #include <sstream>
 
 namespace {
@@ -694,9 +696,44 @@ void TOutputStream::receivePackets() {
                 quality_ = float(q[0] | q[1] << 8 | q[2] << 16 | uint32_t(q[3]) << 24) / FF_QP2LAMBDA;
             if (passLog_ && enc_->stats_out)
                 std::fputs(enc_->stats_out, passLog_);
+            if (s_.vstats)
+                writeVideoStats(pkt_.get(), q && size >= 5 ? ff.avutil.av_get_picture_type_char(AVPictureType(q[4])) : '?');
         }
         write(pkt_.get(), enc_->time_base);
     }
+}
+
+void TOutputStream::writeVideoStats(const AVPacket* pkt, char pictType) {
+    if (!stats_.vstats && !stats_.vstatsFailed) {
+        std::string name = s_.vstatsFile;
+        if (name.empty()) {
+            std::error_code ec;
+            const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+            const time_t now = time(nullptr);
+            struct tm local;
+            localtime_r(&now, &local);
+            char stamp[16];
+            std::strftime(stamp, sizeof stamp, "%H%M%S", &local);
+            name = Fmt("%svstats_%s.log", (exe.parent_path().string() + "/").c_str(), stamp);
+        }
+        stats_.vstats.reset(std::fopen(name.c_str(), "w"));
+        if (!stats_.vstats) {
+            stats_.vstatsFailed = true;
+            TaskLog(&task_, llError, "fopen fail:" + name);
+            return;
+        }
+    }
+    if (!stats_.vstats)
+        return;
+    FILE* f = stats_.vstats.get();
+    const double time = pkt->pts != AV_NOPTS_VALUE ? double(pkt->pts) * av_q2d(enc_->time_base) : 0.0;
+    const double frameSeconds = av_q2d(enc_->time_base);
+    const double total = double(stats_.videoBytes + pkt->size);
+    std::fprintf(f, "frame= %5d q= %2.1f ", int(frames_), double(quality_));
+    std::fprintf(f, "f_size= %6d ", pkt->size);
+    std::fprintf(f, "s_size= %8.0fkB time= %0.3f br= %7.1fkbits/s avg_br= %7.1fkbits/s ", total / 1024, time,
+                 pkt->size * 8 / frameSeconds / 1000.0, time > 0 ? total * 8 / time / 1000.0 : 0.0);
+    std::fprintf(f, "type= %c\n", pictType);
 }
 
 void TOutputStream::write(AVPacket* pkt, AVRational tb) {

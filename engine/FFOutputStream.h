@@ -2,10 +2,18 @@
 
 #include "FFmpegState.h"
 
+#include <cstdio>
+
+struct TFileCloser {
+    void operator()(FILE* f) const { std::fclose(f); }
+};
+
 // Byte and frame counters of one run, shared by its output streams.
 struct TRunStats {
     int64_t videoBytes = 0, audioBytes = 0, otherBytes = 0;
     int64_t dupFrames = 0, dropFrames = 0;
+    std::unique_ptr<FILE, TFileCloser> vstats; // per-frame statistics ("vstats"), opened on first use
+    bool vstatsFailed = false;
 };
 
 // One decoded (or copied) input stream of a run.
@@ -69,6 +77,7 @@ private:
     void sendFrame(AVFrame* frame);
     void receivePackets();
     void write(AVPacket* pkt, AVRational tb);
+    void writeVideoStats(const AVPacket* pkt, char pictType);
     void videoHook(AVFrame* frame, bool output);
     AVFrame* audioHook(AVFrame* frame);
 

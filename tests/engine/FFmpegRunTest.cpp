@@ -323,3 +323,41 @@ TEST_F(CoreTest, FullDiskFailsCleanly) {
     EXPECT_TRUE(task.Failed());
     EXPECT_FALSE(std::filesystem::exists(out));
 }
+
+// Frame and size limits end the output early; the statistics file has one line per frame.
+TEST_F(CoreTest, LimitsAndStatistics) {
+    const std::string stats = Out("vstats.log");
+    {
+        TCustomFFmpeg task;
+        ASSERT_TRUE(task.OpenInput(Fixtures::Path("av.mp4")));
+        task.SetVideoCodec("mpeg4");
+        task.SetOption("vframes", "10");
+        task.SetOption("vstats_file", stats);
+        task.SetOption("an", "1");
+        const std::string out = Out("ten.avi");
+        ASSERT_GE(task.OpenOutput(out), 0) << task.LastErrMsg();
+        ASSERT_EQ(RunTask(task), "");
+        EXPECT_EQ(ProbeFile(out).videoFrames, 10);
+    }
+    std::ifstream in(stats);
+    std::string line;
+    int lines = 0;
+    while (std::getline(in, line)) {
+        EXPECT_EQ(line.rfind("frame=", 0), 0u) << line;
+        EXPECT_NE(line.find(" type= "), std::string::npos) << line;
+        lines++;
+    }
+    EXPECT_EQ(lines, 10);
+    {
+        TCustomFFmpeg task;
+        ASSERT_TRUE(task.OpenInput(Fixtures::Path("av.mp4")));
+        task.SetVideoCodec("mpeg4");
+        task.SetOption("b", "2000000");
+        task.SetOption("fs", "100000");
+        const std::string out = Out("limited.avi");
+        ASSERT_GE(task.OpenOutput(out), 0) << task.LastErrMsg();
+        ASSERT_EQ(RunTask(task), "");
+        EXPECT_LT(std::filesystem::file_size(out), 200000u);
+        EXPECT_LT(ProbeFile(out).videoFrames, 60);
+    }
+}
