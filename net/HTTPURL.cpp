@@ -60,7 +60,11 @@ int DefaultPort(const std::string& scheme) {
 } // namespace
 
 std::string WithHTTPPrefix(const std::string& url) {
-    return url.find("://") == std::string::npos ? "http://" + url : url;
+    if (url.find("://") != std::string::npos)
+        return url;
+    std::string prefixed("http://");
+    prefixed += url;
+    return prefixed;
 }
 
 bool CrackURL(const std::string& url, TCrackedURL& parts) {
@@ -125,7 +129,7 @@ bool CrackURL(const std::string& url, TCrackedURL& parts) {
     if (query != std::string_view::npos)
         parts.Extra = Unescape(tail.substr(query));
     if (parts.Path.empty())
-        parts.Path = "/";
+        parts.Path.push_back('/');
     return true;
 }
 
@@ -135,7 +139,9 @@ std::string EscapeExtra(const std::string& text) {
 
 std::string ObjectName(const TCrackedURL& parts) {
     std::string object = Escape(parts.Path, " #%*+<>?");
-    if (!parts.Extra.empty())
-        object += "?" + EscapeExtra(parts.Extra.substr(1));
+    if (!parts.Extra.empty()) {
+        object += '?';
+        object += EscapeExtra(parts.Extra.substr(1));
+    }
     return object;
 }
