@@ -26,7 +26,7 @@
 namespace {
 
 constexpr QSize kDesignedSize(772, 547);
-constexpr QRect kPageControlMainBounds(203, 74, 555, 426);
+constexpr QRect kPageControlMainBounds(203, 74, 555, 420);
 constexpr QRect kFormatPagesBounds(12, 172, 527, 240);
 constexpr QSize kFormatButtonSize(62, 57);
 constexpr QSize kClassButtonSize(167, 30);
@@ -79,7 +79,12 @@ TFormMain::TFormMain(TGlobalVars& globals, TServices services, std::string exeDi
     Wizard = new TWizard(*this, Pages);
 }
 
-TFormMain::~TFormMain() = default;
+TFormMain::~TFormMain() {
+    // The child widgets go while this is still a TFormMain: page controllers' filters
+    // and slots may look at the window's members while the widgets are torn down.
+    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        delete child;
+}
 
 void TFormMain::CreateComponents() {
     ImageTopLogo = NewLabel(this, "ImageTopLogo", QString(), QPoint(14, 2));

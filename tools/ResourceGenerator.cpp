@@ -54,7 +54,7 @@ void DrawLeaf(QPainter& p, QRectF box, const QColor& color) {
     p.setPen(Qt::NoPen);
     p.setBrush(color);
     p.drawPath(leaf);
-    p.setPen(QPen(color.darker(140), std::max(1.0, box.width() / 20)));
+    p.setPen(QPen(color.darker(118), std::max(1.0, box.width() / 32)));
     p.drawLine(box.bottomLeft(), box.center() + QPointF(box.width() * 0.25, -box.height() * 0.25));
 }
 
