@@ -19,14 +19,8 @@ constexpr int kPreviewWindowBit = 1;
 constexpr int kPreviewBitmapBit = 2;
 constexpr int kWaitSliceMs = 20;
 
-std::string Format(const char* fmt, const char* arg)
-{
-    char text[128];
-    std::snprintf(text, sizeof text, fmt, arg);
-    return text;
-}
-
-std::string Format(const char* fmt, int arg)
+template <class Arg>
+std::string Format(const char* fmt, Arg arg)
 {
     char text[128];
     std::snprintf(text, sizeof text, fmt, arg);

@@ -47,6 +47,11 @@ public:
     // The probe decoder the application reads file facts with.
     TFFDecoder& Decoder() { return *FDecoder; }
 
+    // AddTask, AddInputFile, SetOutputFile, RemoveTask and StartTask throw
+    // std::runtime_error "Cannot <operation> while working." from StartTask until
+    // ClearTasks; ClearTasks throws "Cannot ClearTasks while working." before the run
+    // has ended.
+
     // Index of the new task, or -1 with LastErrMsg set. An empty Options->FileName is
     // set to FileName.
     int AddTask(const std::string& FileName, TInputOptions* Options = nullptr);
@@ -71,6 +76,10 @@ public:
     bool TriggerEventInMainThread() const { return FTriggerEventInMainThread; }
     void SetTriggerEventInMainThread(bool value) { FTriggerEventInMainThread = value; }
 
+    // OnProgress and OnPreviewBitmap arrive on the main thread (TriggerEventInMainThread);
+    // OnTerminate of a threaded run arrives on a notifier thread, one per notification,
+    // the final one (TaskIndex -1) after every task's handler has returned. Hooks run
+    // on the task's thread.
     TEventSlot<TAudioHookEvent> OnAudioHook;
     TEventSlot<TBeforeFindStreamInfoEvent> OnBeforeFindStreamInfo;
     TEventSlot<TPreviewBitmapEvent> OnPreviewBitmap;
