@@ -1,0 +1,148 @@
+#include "ImageButton.h"
+#include "PageControl.h"
+#include "SkinForm.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QPixmap Filled(QSize size, QColor color) {
+    QPixmap pixmap(size);
+    pixmap.fill(color);
+    return pixmap;
+}
+
+QColor CentreColour(QWidget& widget) {
+    return widget.grab().toImage().pixelColor(widget.width() / 2, 2);
+}
+
+void SendMouse(QWidget* target, QEvent::Type type, QPoint global) {
+    QMouseEvent event(type, target->mapFromGlobal(QPointF(global)), QPointF(global), Qt::LeftButton,
+                      type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &event);
+}
+
+} // namespace
+
+TEST(ImageButton, ShowsThePictureOfItsState) {
+    TImageButton button;
+    button.SetPictures(Filled({90, 28}, Qt::red), Filled({90, 28}, Qt::green), Filled({90, 28}, Qt::blue),
+                       Filled({90, 28}, Qt::gray));
+    EXPECT_EQ(button.size(), QSize(90, 28));
+    EXPECT_EQ(button.State(), TImageButton::bsNormal);
+    EXPECT_EQ(CentreColour(button), QColor(Qt::red));
+
+    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+    QApplication::sendEvent(&button, &enter);
+    EXPECT_EQ(button.State(), TImageButton::bsMouseOver);
+    EXPECT_EQ(CentreColour(button), QColor(Qt::green));
+
+    button.setDown(true);
+    EXPECT_EQ(button.State(), TImageButton::bsPressed);
+    EXPECT_EQ(CentreColour(button), QColor(Qt::blue));
+    button.setDown(false);
+
+    button.setEnabled(false);
+    EXPECT_EQ(button.State(), TImageButton::bsDisabled);
+    EXPECT_EQ(CentreColour(button), QColor(Qt::gray));
+    button.setEnabled(true);
+
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(&button, &leave);
+    EXPECT_EQ(button.State(), TImageButton::bsNormal);
+
+    // A checked (chosen) button shows its pressed picture.
+    button.setCheckable(true);
+    button.setChecked(true);
+    EXPECT_EQ(CentreColour(button), QColor(Qt::blue));
+}
+
+TEST(ImageButton, MissingStatePicturesFallBackAndTransparentModeDrawsOnlyText) {
+    TImageButton button;
+    button.SetPictures(Filled({40, 20}, Qt::red), QPixmap(), QPixmap());
+    button.setEnabled(false);
+    EXPECT_EQ(CentreColour(button), QColor(Qt::red));
+
+    TImageButton transparent;
+    transparent.SetPictures(Filled({40, 20}, Qt::red), QPixmap(), QPixmap());
+    transparent.SetTransparent(true);
+    transparent.setText("Next");
+    const QImage image = transparent.grab().toImage();
+    EXPECT_NE(image.pixelColor(1, 1), QColor(Qt::red));
+    bool white = false;
+    for (int y = 0; y < image.height() && !white; ++y)
+        for (int x = 0; x < image.width() && !white; ++x)
+            white = image.pixelColor(x, y).lightness() > 200 && image.pixelColor(x, y).alpha() > 0;
+    EXPECT_TRUE(white) << "no white caption";
+}
+
+TEST(SkinForm, TakesItsShapeAndSizeFromThePicture) {
+    QWidget form;
+    TSkinForm skin(&form);
+    QPixmap picture = Filled({120, 80}, QColor(10, 20, 30));
+    {
+        QPainter painter(&picture);
+        painter.fillRect(0, 0, 10, 10, QColor(255, 0, 255));
+    }
+    skin.SetPicture(picture);
+    EXPECT_NE(form.size(), QSize(120, 80)); // applied only with the transparent colour
+    skin.SetTransparentColor(QColor(255, 0, 255));
+    EXPECT_TRUE(form.windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_EQ(form.size(), QSize(120, 80));
+    EXPECT_FALSE(form.mask().contains(QPoint(5, 5)));
+    EXPECT_TRUE(form.mask().contains(QPoint(15, 5)));
+    EXPECT_TRUE(form.mask().contains(QPoint(119, 79)));
+    EXPECT_EQ(form.grab().toImage().pixelColor(60, 40), QColor(10, 20, 30));
+}
+
+TEST(SkinForm, DraggingTheBackgroundOrAHandleMovesTheWindow) {
+    QWidget form;
+    TSkinForm skin(&form);
+    auto* logo = new QWidget(&form);
+    logo->setGeometry(10, 10, 30, 30);
+    skin.AddDragHandle(logo);
+    form.move(100, 100);
+    form.show();
+
+    const QPoint start = logo->mapToGlobal(QPoint(5, 5));
+    SendMouse(logo, QEvent::MouseButtonPress, start);
+    SendMouse(logo, QEvent::MouseMove, start + QPoint(40, 25));
+    SendMouse(logo, QEvent::MouseButtonRelease, start + QPoint(40, 25));
+    EXPECT_EQ(form.pos(), QPoint(140, 125));
+
+    const QPoint background = form.mapToGlobal(QPoint(80, 80));
+    SendMouse(&form, QEvent::MouseButtonPress, background);
+    SendMouse(&form, QEvent::MouseMove, background + QPoint(-30, 5));
+    SendMouse(&form, QEvent::MouseButtonRelease, background + QPoint(-30, 5));
+    EXPECT_EQ(form.pos(), QPoint(110, 130));
+    // Moving without a pressed button does nothing.
+    SendMouse(&form, QEvent::MouseMove, background + QPoint(50, 50));
+    EXPECT_EQ(form.pos(), QPoint(110, 130));
+}
+
+TEST(PageControl, PagesFillTheControlAndChangeUnderProgramControl) {
+    TPageControl control;
+    QWidget* first = control.AddPage(new QWidget, "One");
+    QWidget* second = control.AddPage(new QWidget, "Two");
+    control.SetBounds(5, 6, 527, 240);
+    EXPECT_EQ(first->width(), 525);
+    EXPECT_EQ(second->size(), control.PageSize());
+    const int withTabs = control.PageSize().height();
+    control.SetTabsVisible(false);
+    EXPECT_EQ(control.PageSize(), QSize(525, 238));
+    EXPECT_GT(control.PageSize().height(), withTabs);
+    EXPECT_EQ(second->size(), QSize(525, 238));
+
+    QSignalSpy changed(&control, &TPageControl::currentChanged);
+    control.setCurrentWidget(second);
+    EXPECT_EQ(control.currentWidget(), second);
+    EXPECT_EQ(control.currentIndex(), 1);
+    ASSERT_EQ(changed.count(), 1);
+    EXPECT_EQ(changed.at(0).at(0).toInt(), 1);
+    EXPECT_EQ(control.indexOf(first), 0);
+}
