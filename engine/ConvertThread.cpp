@@ -1,9 +1,8 @@
 #include "ConvertThread.h"
 
+#include <chrono>
 #include <sys/resource.h>
 #include <unistd.h>
-
-#include <chrono>
 
 namespace {
 
@@ -19,8 +18,7 @@ constexpr int kNiceOfPriority[] = {
     0,  // tpTimeCritical
 };
 
-void ApplyPriority(TThreadPriority priority)
-{
+void ApplyPriority(TThreadPriority priority) {
     const int nice = kNiceOfPriority[static_cast<int>(priority)];
     if (nice != 0)
         setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), nice); // best effort
@@ -30,8 +28,7 @@ void ApplyPriority(TThreadPriority priority)
 
 TThreadEvent::TThreadEvent(bool initiallySet) : FSet(initiallySet) {}
 
-void TThreadEvent::Set()
-{
+void TThreadEvent::Set() {
     {
         std::lock_guard g(FLock);
         FSet = true;
@@ -39,42 +36,34 @@ void TThreadEvent::Set()
     FChanged.notify_all();
 }
 
-void TThreadEvent::Reset()
-{
+void TThreadEvent::Reset() {
     std::lock_guard g(FLock);
     FSet = false;
 }
 
-bool TThreadEvent::IsSet() const
-{
+bool TThreadEvent::IsSet() const {
     std::lock_guard g(FLock);
     return FSet;
 }
 
-bool TThreadEvent::WaitFor(int timeoutMs)
-{
+bool TThreadEvent::WaitFor(int timeoutMs) {
     std::unique_lock g(FLock);
     return FChanged.wait_for(g, std::chrono::milliseconds(timeoutMs), [this] { return FSet; });
 }
 
-void TThreadEvent::Wait()
-{
+void TThreadEvent::Wait() {
     std::unique_lock g(FLock);
     FChanged.wait(g, [this] { return FSet; });
 }
 
 TConvertThread::TConvertThread(std::function<void()> body, TThreadPriority priority)
-    : FBody(std::move(body)), FPriority(priority)
-{
-}
+    : FBody(std::move(body)), FPriority(priority) {}
 
-TConvertThread::~TConvertThread()
-{
+TConvertThread::~TConvertThread() {
     Join();
 }
 
-void TConvertThread::Resume()
-{
+void TConvertThread::Resume() {
     if (FThread.joinable())
         return;
     FThread = std::thread([this] {
@@ -83,13 +72,11 @@ void TConvertThread::Resume()
     });
 }
 
-void TConvertThread::Join()
-{
+void TConvertThread::Join() {
     if (FThread.joinable() && FThread.get_id() != std::this_thread::get_id())
         FThread.join();
 }
 
-bool TConvertThread::IsCurrentThread() const
-{
+bool TConvertThread::IsCurrentThread() const {
     return FThread.get_id() == std::this_thread::get_id();
 }

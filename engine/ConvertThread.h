@@ -8,8 +8,7 @@
 #include <thread>
 
 // Manual-reset event: stays set until reset; waiters see every set.
-class TThreadEvent
-{
+class TThreadEvent {
 public:
     explicit TThreadEvent(bool initiallySet);
     void Set();
@@ -27,8 +26,7 @@ private:
 
 // A thread created suspended: the body runs once Resume is called. The owner joins it
 // (Join or destruction), so no thread outlives the object that started it.
-class TConvertThread
-{
+class TConvertThread {
 public:
     TConvertThread(std::function<void()> body, TThreadPriority priority);
     ~TConvertThread();

@@ -3,8 +3,7 @@
 #include <string>
 
 // Root of the engine's components (the encoder and the probe decoder).
-class TFFBaseComponent
-{
+class TFFBaseComponent {
 public:
     TFFBaseComponent() = default;
     virtual ~TFFBaseComponent() = default;

@@ -19,17 +19,14 @@ constexpr int kPreviewWindowBit = 1;
 constexpr int kPreviewBitmapBit = 2;
 constexpr int kWaitSliceMs = 20;
 
-template <class Arg>
-std::string Format(const char* fmt, Arg arg)
-{
+template <class Arg> std::string Format(const char* fmt, Arg arg) {
     char text[128];
     std::snprintf(text, sizeof text, fmt, arg);
     return text;
 }
 
 // Marks a per-task notification delivered however its handler returns.
-struct TDeliveryDone
-{
+struct TDeliveryDone {
     TNotifierThreads& Notifiers;
     ~TDeliveryDone() { Notifiers.EndDelivery(); }
 };
@@ -38,8 +35,7 @@ struct TDeliveryDone
 
 TCustomEncoder::TCustomEncoder() : FDecoder(std::make_unique<TFFDecoder>()) {}
 
-TCustomEncoder::~TCustomEncoder()
-{
+TCustomEncoder::~TCustomEncoder() {
     FDestroying = true;
     OnAudioHook = nullptr;
     OnBeforeFindStreamInfo = nullptr;
@@ -50,7 +46,8 @@ TCustomEncoder::~TCustomEncoder()
     OnVideoOutputHook = nullptr;
     FRemaining = 0; // no further task starts while the running ones are stopped
     // A delivery already inside its lock finishes first; later ones see FDestroying.
-    for (std::mutex* lock : {&FAudioHookLock, &FPreviewLock, &FProgressLock, &FTerminateLock, &FVideoHookLock})
+    for (std::mutex* lock :
+         {&FAudioHookLock, &FPreviewLock, &FProgressLock, &FTerminateLock, &FVideoHookLock})
         PassLock(*lock);
     {
         std::lock_guard l(FListLock);
@@ -59,8 +56,7 @@ TCustomEncoder::~TCustomEncoder()
     FNotifiers.WaitAll();
 }
 
-void TCustomEncoder::PassLock(std::mutex& lock)
-{
+void TCustomEncoder::PassLock(std::mutex& lock) {
     // The holder may be waiting for the main thread: keep its queue running.
     if (MainThread::IsMainThread()) {
         while (!lock.try_lock())
@@ -71,13 +67,11 @@ void TCustomEncoder::PassLock(std::mutex& lock)
     lock.unlock();
 }
 
-bool TCustomEncoder::LibrariesLoaded() const
-{
+bool TCustomEncoder::LibrariesLoaded() const {
     return FFLoader().IsSetLoaded(FF_LOAD_SET);
 }
 
-bool TCustomEncoder::LoadLibraries(const std::string& Path)
-{
+bool TCustomEncoder::LoadLibraries(const std::string& Path) {
     FFLoader().SetLibraryPath(Path);
     if (FFLoader().LoadSet(FF_LOAD_SET))
         return true;
@@ -85,61 +79,52 @@ bool TCustomEncoder::LoadLibraries(const std::string& Path)
     return false;
 }
 
-std::string TCustomEncoder::LastErrMsg() const
-{
+std::string TCustomEncoder::LastErrMsg() const {
     std::lock_guard g(FErrLock);
     return FLastErrMsg;
 }
 
-void TCustomEncoder::SetLastErrMsg(const std::string& text)
-{
+void TCustomEncoder::SetLastErrMsg(const std::string& text) {
     std::lock_guard g(FErrLock);
     FLastErrMsg = text;
 }
 
-int TCustomEncoder::TaskCount() const
-{
+int TCustomEncoder::TaskCount() const {
     std::lock_guard l(FListLock);
     return FTasks.Count();
 }
 
-void TCustomEncoder::CheckIdle(const char* operation) const
-{
+void TCustomEncoder::CheckIdle(const char* operation) const {
     if (FWorking)
         throw std::runtime_error(Format("Cannot %s while working.", operation));
 }
 
-TFFmpeg& TCustomEncoder::Task(int index) const
-{
+TFFmpeg& TCustomEncoder::Task(int index) const {
     TFFmpeg* task = FTasks.Items(index);
     if (!task)
         throw std::out_of_range(Format("List index out of bounds (%d)", index));
     return *task;
 }
 
-void TCustomEncoder::SetPreview(bool value)
-{
+void TCustomEncoder::SetPreview(bool value) {
     FPreview = value;
     std::lock_guard l(FListLock);
     FTasks.SetPreview(value);
 }
 
-void TCustomEncoder::SetPreviewBitmap(bool value)
-{
+void TCustomEncoder::SetPreviewBitmap(bool value) {
     FPreviewBitmap = value;
     std::lock_guard l(FListLock);
     FTasks.SetPreviewBitmap(value);
 }
 
-void TCustomEncoder::SetProgressInterval(int value)
-{
+void TCustomEncoder::SetProgressInterval(int value) {
     FProgressInterval = value <= kMinProgressIntervalMs ? kMinProgressIntervalMs : value;
 }
 
 // ---- building tasks ----------------------------------------------------------------
 
-int TCustomEncoder::AddTask(const std::string& FileName, TInputOptions* Options)
-{
+int TCustomEncoder::AddTask(const std::string& FileName, TInputOptions* Options) {
     std::lock_guard l(FListLock);
     CheckIdle("AddTask");
     auto task = std::make_unique<TFFmpeg>(kMaxFiles);
@@ -151,7 +136,9 @@ int TCustomEncoder::AddTask(const std::string& FileName, TInputOptions* Options)
             if (auto handler = OnBeforeFindStreamInfo.Get())
                 handler(static_cast<TFFmpeg&>(t), context);
         };
-        task->OnPreviewBitmap = [this](TCustomFFmpeg& t, const TFFBitmap& bitmap) { TaskPreviewBitmap(t, bitmap); };
+        task->OnPreviewBitmap = [this](TCustomFFmpeg& t, const TFFBitmap& bitmap) {
+            TaskPreviewBitmap(t, bitmap);
+        };
         if (!AddInput(*task, FileName, Options)) {
             SetLastErrMsg(task->LastErrMsg());
             return -1;
@@ -165,8 +152,7 @@ int TCustomEncoder::AddTask(const std::string& FileName, TInputOptions* Options)
     return FTasks.Add(std::move(task));
 }
 
-bool TCustomEncoder::AddInputFile(int TaskIndex, const std::string& FileName, TInputOptions* Options)
-{
+bool TCustomEncoder::AddInputFile(int TaskIndex, const std::string& FileName, TInputOptions* Options) {
     std::lock_guard l(FListLock);
     CheckIdle("AddInputFile");
     TFFmpeg& task = Task(TaskIndex);
@@ -186,8 +172,7 @@ bool TCustomEncoder::AddInputFile(int TaskIndex, const std::string& FileName, TI
     return false;
 }
 
-bool TCustomEncoder::AddInput(TFFmpeg& task, const std::string& fileName, TInputOptions* options)
-{
+bool TCustomEncoder::AddInput(TFFmpeg& task, const std::string& fileName, TInputOptions* options) {
     const int index = task.InputCount();
     if (options) {
         if (options->FileName.empty())
@@ -212,8 +197,7 @@ bool TCustomEncoder::AddInput(TFFmpeg& task, const std::string& fileName, TInput
     return true;
 }
 
-bool TCustomEncoder::SetOutputFile(int TaskIndex, const std::string& FileName, TOutputOptions* Options)
-{
+bool TCustomEncoder::SetOutputFile(int TaskIndex, const std::string& FileName, TOutputOptions* Options) {
     std::lock_guard l(FListLock);
     CheckIdle("SetOutputFile");
     TFFmpeg& task = Task(TaskIndex);
@@ -251,9 +235,8 @@ bool TCustomEncoder::SetOutputFile(int TaskIndex, const std::string& FileName, T
     }
 }
 
-void TCustomEncoder::ApplyOutputOptions(TFFmpeg& task, const TOutputOptions& options, TOutputDefaults& defaults,
-                                        const std::vector<TOptionLine>& extra)
-{
+void TCustomEncoder::ApplyOutputOptions(TFFmpeg& task, const TOutputOptions& options,
+                                        TOutputDefaults& defaults, const std::vector<TOptionLine>& extra) {
     defaults.Collect({{"def_acodec", options.AudioCodec},
                       {"def_vcodec", options.VideoCodec},
                       {"def_scodec", options.SubtitleCodec},
@@ -290,11 +273,10 @@ void TCustomEncoder::ApplyOutputOptions(TFFmpeg& task, const TOutputOptions& opt
     task.Join = options.Join;
 }
 
-void TCustomEncoder::ConnectHooks(TFFmpeg& task, const TOutputOptions& options)
-{
+void TCustomEncoder::ConnectHooks(TFFmpeg& task, const TOutputOptions& options) {
     if (options.AudioHook)
-        task.OnAudioHook = [this](TCustomFFmpeg& t, int64_t pts, uint8_t* samples, int size, int rate, int channels,
-                                  AVSampleFormat format) {
+        task.OnAudioHook = [this](TCustomFFmpeg& t, int64_t pts, uint8_t* samples, int size, int rate,
+                                  int channels, AVSampleFormat format) {
             TaskAudioHook(t, pts, samples, size, rate, channels, format);
         };
     if (options.VideoInputHook)
@@ -307,15 +289,13 @@ void TCustomEncoder::ConnectHooks(TFFmpeg& task, const TOutputOptions& options)
         };
 }
 
-void TCustomEncoder::RemoveTask(int TaskIndex)
-{
+void TCustomEncoder::RemoveTask(int TaskIndex) {
     std::lock_guard l(FListLock);
     CheckIdle("RemoveTask");
     FTasks.Delete(TaskIndex);
 }
 
-void TCustomEncoder::ClearTasks()
-{
+void TCustomEncoder::ClearTasks() {
     std::lock_guard l(FListLock);
     if (FWorking && !FAllDone)
         throw std::runtime_error("Cannot ClearTasks while working.");
@@ -331,8 +311,7 @@ void TCustomEncoder::ClearTasks()
 
 // ---- running -----------------------------------------------------------------------
 
-void TCustomEncoder::StartTask(int Parallel)
-{
+void TCustomEncoder::StartTask(int Parallel) {
     std::unique_lock l(FListLock);
     CheckIdle("StartTask");
     FFinished = 0;
@@ -362,8 +341,7 @@ void TCustomEncoder::StartTask(int Parallel)
         StartNextTask();
 }
 
-void TCustomEncoder::StartNextTask()
-{
+void TCustomEncoder::StartNextTask() {
     int remaining = FRemaining;
     do {
         if (remaining <= 0)
@@ -376,16 +354,14 @@ void TCustomEncoder::StartNextTask()
     task->Start(FAsync, FThreadPriority);
 }
 
-void TCustomEncoder::Stop(bool Wait)
-{
+void TCustomEncoder::Stop(bool Wait) {
     std::lock_guard l(FListLock);
     FRemaining = 0;
     if (FWorking)
         FTasks.StopAll(Wait);
 }
 
-void TCustomEncoder::TaskTerminated(TCustomFFmpeg& task)
-{
+void TCustomEncoder::TaskTerminated(TCustomFFmpeg& task) {
     std::unique_lock g(FTerminateLock);
     if (FDestroying)
         return;
@@ -418,8 +394,7 @@ void TCustomEncoder::TaskTerminated(TCustomFFmpeg& task)
     }
 }
 
-void TCustomEncoder::SendFinalNotification()
-{
+void TCustomEncoder::SendFinalNotification() {
     auto handler = OnTerminate.Get();
     if (handler && !FDestroying) {
         FTerminateInfo = TTerminateInfo{-1, true, false, {}};
@@ -439,8 +414,7 @@ void TCustomEncoder::SendFinalNotification()
 
 // ---- events from running tasks -----------------------------------------------------
 
-void TCustomEncoder::Deliver(const std::function<void()>& call) const
-{
+void TCustomEncoder::Deliver(const std::function<void()>& call) const {
     if (!FTriggerEventInMainThread || MainThread::IsMainThread()) {
         call();
         return;
@@ -452,8 +426,7 @@ void TCustomEncoder::Deliver(const std::function<void()>& call) const
     });
 }
 
-void TCustomEncoder::TaskProgress(TCustomFFmpeg& task, const TFFProgress& progress)
-{
+void TCustomEncoder::TaskProgress(TCustomFFmpeg& task, const TFFProgress& progress) {
     auto handler = OnProgress.Get();
     if (!handler)
         return;
@@ -472,8 +445,7 @@ void TCustomEncoder::TaskProgress(TCustomFFmpeg& task, const TFFProgress& progre
     Deliver([&] { handler(*this, &FProgressInfo); });
 }
 
-void TCustomEncoder::TaskPreviewBitmap(TCustomFFmpeg& task, const TFFBitmap& bitmap)
-{
+void TCustomEncoder::TaskPreviewBitmap(TCustomFFmpeg& task, const TFFBitmap& bitmap) {
     auto handler = OnPreviewBitmap.Get();
     if (!handler)
         return;
@@ -484,8 +456,8 @@ void TCustomEncoder::TaskPreviewBitmap(TCustomFFmpeg& task, const TFFBitmap& bit
     Deliver([&] { handler(*this, FPreviewInfo); });
 }
 
-void TCustomEncoder::TaskVideoHook(TCustomFFmpeg& task, TFFBitmap& bitmap, const TEventSlot<TVideoHookEvent>& event)
-{
+void TCustomEncoder::TaskVideoHook(TCustomFFmpeg& task, TFFBitmap& bitmap,
+                                   const TEventSlot<TVideoHookEvent>& event) {
     auto handler = event.Get();
     if (!handler)
         return;
@@ -503,9 +475,8 @@ void TCustomEncoder::TaskVideoHook(TCustomFFmpeg& task, TFFBitmap& bitmap, const
     }
 }
 
-void TCustomEncoder::TaskAudioHook(TCustomFFmpeg& task, int64_t pts, uint8_t* samples, int size, int sampleRate,
-                                   int channels, AVSampleFormat format)
-{
+void TCustomEncoder::TaskAudioHook(TCustomFFmpeg& task, int64_t pts, uint8_t* samples, int size,
+                                   int sampleRate, int channels, AVSampleFormat format) {
     auto handler = OnAudioHook.Get();
     if (!handler)
         return;

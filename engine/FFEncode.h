@@ -23,16 +23,16 @@ using TProgressEvent = std::function<void(TCustomEncoder& Sender, PProgressInfo 
 using TTerminateEvent = std::function<void(TCustomEncoder& Sender, TTerminateInfo ATerminateInfo)>;
 using TPreviewBitmapEvent = std::function<void(TCustomEncoder& Sender, TPreviewInfo APreviewInfo)>;
 using TVideoHookEvent = std::function<void(TCustomEncoder& Sender, PHookInfo AHookInfo)>;
-using TAudioHookEvent = std::function<void(TCustomEncoder& Sender, int ATaskIndex, int64_t APTS, uint8_t* ASample,
-                                           int ASize, int ASampleRate, int AChannels, TAVSampleFormat ASampleFormat)>;
+using TAudioHookEvent =
+    std::function<void(TCustomEncoder& Sender, int ATaskIndex, int64_t APTS, uint8_t* ASample, int ASize,
+                       int ASampleRate, int AChannels, TAVSampleFormat ASampleFormat)>;
 // Sender is the task whose input is being opened.
 using TBeforeFindStreamInfoEvent = std::function<void(TFFmpeg& Sender, AVFormatContext* AFormatContext)>;
 
 // The conversion component: a list of tasks run one after another or in parallel on
 // worker threads, with progress and terminate events. List operations belong to the
 // main thread; events may be (un)assigned at any time.
-class TCustomEncoder : public TFFBaseComponent
-{
+class TCustomEncoder : public TFFBaseComponent {
 public:
     TCustomEncoder();
     ~TCustomEncoder() override;
@@ -110,8 +110,8 @@ private:
     void TaskProgress(TCustomFFmpeg& task, const TFFProgress& progress);
     void TaskPreviewBitmap(TCustomFFmpeg& task, const TFFBitmap& bitmap);
     void TaskVideoHook(TCustomFFmpeg& task, TFFBitmap& bitmap, const TEventSlot<TVideoHookEvent>& event);
-    void TaskAudioHook(TCustomFFmpeg& task, int64_t pts, uint8_t* samples, int size, int sampleRate, int channels,
-                       AVSampleFormat format);
+    void TaskAudioHook(TCustomFFmpeg& task, int64_t pts, uint8_t* samples, int size, int sampleRate,
+                       int channels, AVSampleFormat format);
 
     // Held by list operations and Stop, never by task threads; recursive because the
     // main-thread calls run while Stop waits may read the list again.
@@ -153,6 +153,4 @@ private:
 };
 
 // The component as the application uses it.
-class TFFEncoder : public TCustomEncoder
-{
-};
+class TFFEncoder : public TCustomEncoder {};

@@ -12,8 +12,7 @@
 
 namespace {
 
-std::string Trim(std::string_view s)
-{
+std::string Trim(std::string_view s) {
     auto isSpace = [](unsigned char c) { return c <= ' '; };
     while (!s.empty() && isSpace(s.front()))
         s.remove_prefix(1);
@@ -22,14 +21,12 @@ std::string Trim(std::string_view s)
     return std::string(s);
 }
 
-std::string Lower(std::string s)
-{
+std::string Lower(std::string s) {
     std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
     return s;
 }
 
-void ReplaceAll(std::string& s, std::string_view from, std::string_view to)
-{
+void ReplaceAll(std::string& s, std::string_view from, std::string_view to) {
     for (size_t pos = s.find(from); pos != std::string::npos; pos = s.find(from, pos + to.size()))
         s.replace(pos, from.size(), to);
 }
@@ -40,19 +37,16 @@ constexpr std::array<std::string_view, 8> kStreamOptions = {"newvideo", "newaudi
 // Taken from the defaults list on the output side.
 constexpr std::array<std::string_view, 4> kOutputDefaultOptions = {"acodec", "vcodec", "scodec", "s"};
 // Lines that feed the defaults list.
-constexpr std::array<std::string_view, 9> kDefaultsNames = {"acodec", "vcodec", "scodec", "apre",    "vpre",
+constexpr std::array<std::string_view, 9> kDefaultsNames = {"acodec", "vcodec", "scodec",   "apre", "vpre",
                                                             "spre",   "s",      "vfilters", "vf"};
 
-template <size_t N>
-bool Contains(const std::array<std::string_view, N>& names, const std::string& name)
-{
+template <size_t N> bool Contains(const std::array<std::string_view, N>& names, const std::string& name) {
     return std::find(names.begin(), names.end(), name) != names.end();
 }
 
 } // namespace
 
-std::vector<TOptionLine> ParseOptionLines(const std::string& text)
-{
+std::vector<TOptionLine> ParseOptionLines(const std::string& text) {
     std::string s = Trim(text);
     ReplaceAll(s, "\r\n", "\n");
     ReplaceAll(s, "\r", "\n");
@@ -75,27 +69,23 @@ std::vector<TOptionLine> ParseOptionLines(const std::string& text)
     return lines;
 }
 
-bool IsSkippedOption(const std::string& name, TOptionTarget target)
-{
+bool IsSkippedOption(const std::string& name, TOptionTarget target) {
     return Contains(kStreamOptions, name) ||
            (target == TOptionTarget::Output && Contains(kOutputDefaultOptions, name));
 }
 
-void TOutputDefaults::Add(const std::string& name, const std::string& value)
-{
+void TOutputDefaults::Add(const std::string& name, const std::string& value) {
     FLines.push_back({name, value});
 }
 
-std::string TOutputDefaults::Value(const std::string& name) const
-{
+std::string TOutputDefaults::Value(const std::string& name) const {
     for (const auto& line : FLines)
         if (line.Name == name)
             return line.Value;
     return {};
 }
 
-std::optional<std::string> TOutputDefaults::Take(const std::string& name)
-{
+std::optional<std::string> TOutputDefaults::Take(const std::string& name) {
     for (auto it = FLines.begin(); it != FLines.end(); ++it) {
         if (it->Name == name) {
             std::string value = std::move(it->Value);
@@ -107,8 +97,7 @@ std::optional<std::string> TOutputDefaults::Take(const std::string& name)
 }
 
 void TOutputDefaults::Collect(const std::vector<std::pair<std::string, std::string>>& recordDefaults,
-                              const std::vector<TOptionLine>& extraLines)
-{
+                              const std::vector<TOptionLine>& extraLines) {
     for (const auto& [name, value] : recordDefaults)
         Add(name, value);
     for (const auto& line : extraLines) {
@@ -128,8 +117,7 @@ void TOutputDefaults::Collect(const std::vector<std::pair<std::string, std::stri
     }
 }
 
-void ApplyExtraOptions(TCustomFFmpeg& task, const std::vector<TOptionLine>& lines, TOptionTarget target)
-{
+void ApplyExtraOptions(TCustomFFmpeg& task, const std::vector<TOptionLine>& lines, TOptionTarget target) {
     for (const auto& line : lines)
         if (!IsSkippedOption(line.Name, target))
             task.SetOption(line.Name, line.Value);
@@ -137,26 +125,22 @@ void ApplyExtraOptions(TCustomFFmpeg& task, const std::vector<TOptionLine>& line
 
 namespace {
 
-void SetPositive(TCustomFFmpeg& task, const char* name, int value)
-{
+void SetPositive(TCustomFFmpeg& task, const char* name, int value) {
     if (value > 0)
         task.SetOption(name, std::to_string(value));
 }
 
-void SetText(TCustomFFmpeg& task, const char* name, const std::string& value)
-{
+void SetText(TCustomFFmpeg& task, const char* name, const std::string& value) {
     if (!value.empty())
         task.SetOption(name, value);
 }
 
-void SetFlag(TCustomFFmpeg& task, const char* name, bool value)
-{
+void SetFlag(TCustomFFmpeg& task, const char* name, bool value) {
     if (value)
         task.SetOption(name, "1");
 }
 
-void ApplyMetadata(TCustomFFmpeg& task, const TStreamInfo& meta)
-{
+void ApplyMetadata(TCustomFFmpeg& task, const TStreamInfo& meta) {
     if (meta.Timestamp == 0)
         task.SetTimestamp(static_cast<std::int64_t>(std::time(nullptr)));
     else if (meta.Timestamp > 0)
@@ -166,22 +150,20 @@ void ApplyMetadata(TCustomFFmpeg& task, const TStreamInfo& meta)
     if (meta.Track > 0)
         task.SetMetadata("track", std::to_string(meta.Track));
     const std::pair<const char*, const std::string*> texts[] = {
-        {"title", &meta.Title},         {"author", &meta.Author}, {"copyright", &meta.Copyright},
-        {"comment", &meta.Comment},     {"album", &meta.Album},   {"genre", &meta.Genre},
+        {"title", &meta.Title},     {"author", &meta.Author}, {"copyright", &meta.Copyright},
+        {"comment", &meta.Comment}, {"album", &meta.Album},   {"genre", &meta.Genre},
     };
     for (const auto& [key, value] : texts)
         if (!value->empty())
             task.SetMetadata(key, *value);
 }
 
-bool HasTarget(const TOutputOptions& o)
-{
+bool HasTarget(const TOutputOptions& o) {
     return o.TargetType >= 1 && o.TargetType <= 3;
 }
 
 // Pending per-stream lines taken for each kind of added stream, in the order applied.
-struct TStreamKind
-{
+struct TStreamKind {
     std::string_view Option;
     std::array<std::string_view, 4> Names;
 };
@@ -193,8 +175,7 @@ constexpr TStreamKind kStreamKinds[] = {
 
 } // namespace
 
-void ApplyOutputFields(TCustomFFmpeg& task, const TOutputOptions& o)
-{
+void ApplyOutputFields(TCustomFFmpeg& task, const TOutputOptions& o) {
     if (!o.FileFormat.empty())
         task.SetForceFormat(o.FileFormat);
     SetPositive(task, "packetsize", o.PacketSize);
@@ -244,8 +225,7 @@ void ApplyOutputFields(TCustomFFmpeg& task, const TOutputOptions& o)
     ApplyMetadata(task, o.Metadata);
 }
 
-void ApplyStreamLines(TCustomFFmpeg& task, TOutputDefaults& defaults, const std::vector<TOptionLine>& lines)
-{
+void ApplyStreamLines(TCustomFFmpeg& task, TOutputDefaults& defaults, const std::vector<TOptionLine>& lines) {
     for (const auto& line : lines) {
         for (const auto& kind : kStreamKinds) {
             if (line.Name != kind.Option)
@@ -263,8 +243,7 @@ void ApplyStreamLines(TCustomFFmpeg& task, TOutputDefaults& defaults, const std:
     }
 }
 
-std::int64_t LocalDateTimeToUnix(double dateTime)
-{
+std::int64_t LocalDateTimeToUnix(double dateTime) {
     constexpr double kUnixEpochDays = 25569.0; // 1970-01-01 as a date-time
     const auto localSeconds = static_cast<std::time_t>(std::llround((dateTime - kUnixEpochDays) * 86400.0));
     std::tm fields{};

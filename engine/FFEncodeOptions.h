@@ -7,8 +7,7 @@
 
 // Reading the "name=value" option blocks of the encoder's records.
 
-struct TOptionLine
-{
+struct TOptionLine {
     std::string Name; // lower case
     std::string Value;
 };
@@ -23,8 +22,7 @@ bool IsSkippedOption(const std::string& name, TOptionTarget target);
 
 // The defaults list of an output: "def_<name>" values and the pending per-stream lines
 // (codec, preset, size, filter) in order of appearance.
-class TOutputDefaults
-{
+class TOutputDefaults {
 public:
     void Add(const std::string& name, const std::string& value);
     // The first value stored under name; empty when there is none.

@@ -12,10 +12,9 @@ struct TFFBitmap; // the RGB frame the engine hands to hooks and previews
 // Unset marker of the 64-bit time fields (the libraries' "no timestamp").
 inline constexpr std::int64_t kUnsetTime = std::numeric_limits<std::int64_t>::min();
 
-struct TInputOptions
-{
-    std::string FileName;      // empty: use the file name passed to the call
-    std::string FileFormat;    // forced container short name; empty: detect
+struct TInputOptions {
+    std::string FileName;                // empty: use the file name passed to the call
+    std::string FileFormat;              // forced container short name; empty: detect
     std::int64_t StartTime = kUnsetTime; // microseconds
     int ProgramId = -1;
     std::string ExtraOptions;
@@ -23,8 +22,7 @@ struct TInputOptions
     std::int32_t Reserved2 = 0;
 };
 
-struct TStreamInfo
-{
+struct TStreamInfo {
     double Timestamp = -1.0; // local date-time in days since 1899-12-30; -1 not set, 0 now
     int Year = -1;
     int Track = -1;
@@ -36,8 +34,7 @@ struct TStreamInfo
     std::string Genre;
 };
 
-struct TOutputOptions
-{
+struct TOutputOptions {
     std::string FileName;
     std::string FileExt;
     std::string FileFormat;
@@ -94,47 +91,47 @@ struct TOutputOptions
     std::int32_t Reserved2 = 0;
 };
 
-struct TProgressInfo
-{
+struct TProgressInfo {
     int TaskIndex = 0;
     int InputFileIndex = 0;
     int FrameNumber = 0;
     int FramesPerSecond = 0;
     float Quality = 0.0f;
-    float BitRate = 0.0f;         // kbit/s
-    std::int64_t OutputSize = 0;  // bytes
-    std::int64_t OutputTime = 0;  // microseconds
-    std::int64_t TotalTime = 0;   // microseconds, -1 unknown
+    float BitRate = 0.0f;        // kbit/s
+    std::int64_t OutputSize = 0; // bytes
+    std::int64_t OutputTime = 0; // microseconds
+    std::int64_t TotalTime = 0;  // microseconds, -1 unknown
 };
 using PProgressInfo = TProgressInfo*;
 
-struct TTerminateInfo
-{
+struct TTerminateInfo {
     int TaskIndex = 0; // -1: all tasks have ended
     bool Completed = false;
     bool Failed = false;
     std::string ErrorMessage;
 };
 
-struct TPreviewInfo
-{
+struct TPreviewInfo {
     int TaskIndex = 0;
     const TFFBitmap* Bitmap = nullptr;
     int FrameNumber = 0;
     std::int64_t PTS = 0; // microseconds
 };
 
-struct THookInfo
-{
+struct THookInfo {
     int TaskIndex = 0;
     TFFBitmap* Bitmap = nullptr;
     int FrameNumber = 0;
     std::int64_t PTS = 0;
-    bool Update = true;     // write the bitmap back into the frame
-    bool StopHook = false;  // stop hooking this task
+    bool Update = true;    // write the bitmap back into the frame
+    bool StopHook = false; // stop hooking this task
 };
 using PHookInfo = THookInfo*;
 
 // The records' reset routines: the unset values the engine expects.
-inline TInputOptions InitInputOptions() { return TInputOptions{}; }
-inline TOutputOptions InitOutputOptions() { return TOutputOptions{}; }
+inline TInputOptions InitInputOptions() {
+    return TInputOptions{};
+}
+inline TOutputOptions InitOutputOptions() {
+    return TOutputOptions{};
+}

@@ -3,24 +3,21 @@
 namespace {
 constexpr int kPreviewWindowBit = 1;
 constexpr int kPreviewBitmapBit = 2;
-}
+} // namespace
 
-int TFFmpegList::Add(std::unique_ptr<TFFmpeg> task)
-{
+int TFFmpegList::Add(std::unique_ptr<TFFmpeg> task) {
     FItems.push_back(std::move(task));
     return static_cast<int>(FItems.size()) - 1;
 }
 
-void TFFmpegList::Clear()
-{
+void TFFmpegList::Clear() {
     // Empty the list first: tasks being freed are no longer found in it.
     auto items = std::move(FItems);
     FItems.clear();
     items.clear();
 }
 
-void TFFmpegList::Delete(int index)
-{
+void TFFmpegList::Delete(int index) {
     if (index < 0 || index >= Count())
         return;
     auto task = std::move(FItems[index]);
@@ -28,42 +25,35 @@ void TFFmpegList::Delete(int index)
     task.reset();
 }
 
-TFFmpeg* TFFmpegList::Items(int index) const
-{
+TFFmpeg* TFFmpegList::Items(int index) const {
     return index >= 0 && index < Count() ? FItems[index].get() : nullptr;
 }
 
-int TFFmpegList::IndexOf(const TCustomFFmpeg* task) const
-{
+int TFFmpegList::IndexOf(const TCustomFFmpeg* task) const {
     for (int i = 0; i < Count(); ++i)
         if (FItems[i].get() == task)
             return i;
     return -1;
 }
 
-int TFFmpegList::Count() const
-{
+int TFFmpegList::Count() const {
     return static_cast<int>(FItems.size());
 }
 
-void TFFmpegList::StopAll(bool wait)
-{
+void TFFmpegList::StopAll(bool wait) {
     for (auto& task : FItems)
         task->Stop(wait);
 }
 
-void TFFmpegList::SetPreview(bool on)
-{
+void TFFmpegList::SetPreview(bool on) {
     SetPreviewBit(kPreviewWindowBit, on);
 }
 
-void TFFmpegList::SetPreviewBitmap(bool on)
-{
+void TFFmpegList::SetPreviewBitmap(bool on) {
     SetPreviewBit(kPreviewBitmapBit, on);
 }
 
-void TFFmpegList::SetPreviewBit(int bit, bool on)
-{
+void TFFmpegList::SetPreviewBit(int bit, bool on) {
     for (auto& task : FItems)
         task->SetPreviewBits(on ? (task->PreviewBits() | bit) : (task->PreviewBits() & ~bit));
 }

@@ -7,8 +7,7 @@
 
 // The encoder's tasks, in queue order. The list owns its tasks: deleting or clearing
 // frees them (a running task is stopped and waited for first).
-class TFFmpegList
-{
+class TFFmpegList {
 public:
     int Add(std::unique_ptr<TFFmpeg> task);
     void Clear();

@@ -9,12 +9,9 @@ constexpr int kWaitSliceMs = 20;
 }
 
 TFFmpeg::TFFmpeg(int maxFiles)
-    : TCustomFFmpeg(maxFiles), InputOptions(maxFiles), OutputOptions(maxFiles), FDecoders(maxFiles)
-{
-}
+    : TCustomFFmpeg(maxFiles), InputOptions(maxFiles), OutputOptions(maxFiles), FDecoders(maxFiles) {}
 
-TFFmpeg::~TFFmpeg()
-{
+TFFmpeg::~TFFmpeg() {
     {
         std::lock_guard g(FStateLock);
         if (FState == TRunState::Started)
@@ -29,21 +26,18 @@ TFFmpeg::~TFFmpeg()
         FTerminateThread->Join();
 }
 
-void TFFmpeg::AttachDecoder(int index)
-{
+void TFFmpeg::AttachDecoder(int index) {
     auto& decoder = FDecoders.at(index);
     if (!decoder)
         decoder = std::make_unique<TFFDecoder>();
     decoder->AttachFormatContext(InputContext(index));
 }
 
-TFFDecoder* TFFmpeg::Decoder(int index) const
-{
+TFFDecoder* TFFmpeg::Decoder(int index) const {
     return index >= 0 && index < static_cast<int>(FDecoders.size()) ? FDecoders[index].get() : nullptr;
 }
 
-bool TFFmpeg::Start(bool threaded, TThreadPriority priority)
-{
+bool TFFmpeg::Start(bool threaded, TThreadPriority priority) {
     {
         std::lock_guard g(FStateLock);
         if (FState != TRunState::Idle)
@@ -64,8 +58,7 @@ bool TFFmpeg::Start(bool threaded, TThreadPriority priority)
     return TCustomFFmpeg::Start(false, priority);
 }
 
-void TFFmpeg::Stop(bool wait)
-{
+void TFFmpeg::Stop(bool wait) {
     TThreadEvent* waitFor = nullptr;
     {
         std::lock_guard g(FStateLock);
@@ -96,8 +89,7 @@ void TFFmpeg::Stop(bool wait)
         WaitEvent(*waitFor);
 }
 
-void TFFmpeg::WaitEvent(TThreadEvent& event)
-{
+void TFFmpeg::WaitEvent(TThreadEvent& event) {
     if (!MainThread::IsMainThread()) {
         event.Wait();
         return;

@@ -12,8 +12,7 @@
 // A conversion task of the encoder component: the transcoding core plus, per file,
 // the options the caller gave and a probe decoder attached to each opened input.
 // Asynchronous runs happen on a TConvertThread the task owns and joins.
-class TFFmpeg : public TCustomFFmpeg
-{
+class TFFmpeg : public TCustomFFmpeg {
 public:
     explicit TFFmpeg(int maxFiles);
     ~TFFmpeg() override;

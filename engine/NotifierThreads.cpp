@@ -11,13 +11,11 @@ namespace {
 constexpr int kWaitSliceMs = 20;
 }
 
-TNotifierThreads::~TNotifierThreads()
-{
+TNotifierThreads::~TNotifierThreads() {
     WaitAll();
 }
 
-void TNotifierThreads::Launch(std::function<void()> call)
-{
+void TNotifierThreads::Launch(std::function<void()> call) {
     std::lock_guard g(FState->Lock);
     JoinFinished();
     TNotifier& notifier = FState->Notifiers.emplace_back();
@@ -35,27 +33,23 @@ void TNotifierThreads::Launch(std::function<void()> call)
     });
 }
 
-void TNotifierThreads::BeginDelivery()
-{
+void TNotifierThreads::BeginDelivery() {
     std::lock_guard g(FState->Lock);
     ++FState->PendingDeliveries;
 }
 
-void TNotifierThreads::EndDelivery()
-{
+void TNotifierThreads::EndDelivery() {
     std::lock_guard g(FState->Lock);
     --FState->PendingDeliveries;
     FState->Changed.notify_all();
 }
 
-void TNotifierThreads::WaitDeliveries()
-{
+void TNotifierThreads::WaitDeliveries() {
     std::unique_lock g(FState->Lock);
     FState->Changed.wait(g, [this] { return FState->PendingDeliveries <= 0; });
 }
 
-void TNotifierThreads::WaitAll()
-{
+void TNotifierThreads::WaitAll() {
     const auto self = std::this_thread::get_id();
     auto& notifiers = FState->Notifiers;
     // A handler that frees the owner runs on a notifier: that thread cannot wait for itself.
@@ -87,8 +81,7 @@ void TNotifierThreads::WaitAll()
         n.Thread.detach();
 }
 
-void TNotifierThreads::JoinFinished()
-{
+void TNotifierThreads::JoinFinished() {
     auto& notifiers = FState->Notifiers;
     for (auto it = notifiers.begin(); it != notifiers.end();) {
         if (it->Done && it->Thread.get_id() != std::this_thread::get_id()) {

@@ -10,8 +10,7 @@
 // The encoder's terminate notifier threads. Each notification runs on a thread of its
 // own; the threads are tracked and joined, so none outlives its owner. Also counts
 // the per-task notifications whose handler has not returned yet.
-class TNotifierThreads
-{
+class TNotifierThreads {
 public:
     TNotifierThreads() = default;
     ~TNotifierThreads();
@@ -32,15 +31,13 @@ public:
     void WaitAll();
 
 private:
-    struct TNotifier
-    {
+    struct TNotifier {
         std::thread Thread;
         bool Done = false;
     };
     // Shared with the threads, so a thread left running by a handler that freed the
     // owner still finds its state.
-    struct TState
-    {
+    struct TState {
         std::mutex Lock; // guards everything below
         std::condition_variable Changed;
         std::list<TNotifier> Notifiers;

@@ -4,12 +4,11 @@
 #include "Fixtures.h"
 #include "MainThread.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -22,8 +21,7 @@ using namespace std::chrono_literals;
 
 // Runs the main-thread queue until done() holds; gives up after a generous guard so a
 // fault shows as a failure instead of a hung test.
-bool PumpUntil(const std::function<bool()>& done)
-{
+bool PumpUntil(const std::function<bool()>& done) {
     const auto guard = std::chrono::steady_clock::now() + 120s;
     while (!done()) {
         if (std::chrono::steady_clock::now() > guard)
@@ -33,11 +31,10 @@ bool PumpUntil(const std::function<bool()>& done)
     return true;
 }
 
-std::string Probe(const std::string& file)
-{
-    const std::string cmd =
-        "ffprobe -v error -show_entries stream=codec_name,sample_rate,channels:format=duration -of default=nw=1 '" +
-        file + "'";
+std::string Probe(const std::string& file) {
+    const std::string cmd = "ffprobe -v error -show_entries "
+                            "stream=codec_name,sample_rate,channels:format=duration -of default=nw=1 '" +
+                            file + "'";
     std::string out;
     if (FILE* p = popen(cmd.c_str(), "r")) {
         char buf[256];
@@ -49,10 +46,8 @@ std::string Probe(const std::string& file)
 }
 
 // What the events delivered, collected from whichever thread raised them.
-struct TRecorder
-{
-    struct TProgress
-    {
+struct TRecorder {
+    struct TProgress {
         int Task;
         int InputFile;
         std::thread::id Thread;
@@ -63,8 +58,7 @@ struct TRecorder
     std::set<std::thread::id> TerminateThreads;
     bool Final = false;
 
-    void Attach(TFFEncoder& encoder)
-    {
+    void Attach(TFFEncoder& encoder) {
         encoder.OnProgress = [this](TCustomEncoder&, PProgressInfo info) {
             std::lock_guard g(Lock);
             Progress.push_back({info->TaskIndex, info->InputFileIndex, std::this_thread::get_id()});
@@ -77,19 +71,16 @@ struct TRecorder
                 Final = true;
         };
     }
-    bool HasFinal()
-    {
+    bool HasFinal() {
         std::lock_guard g(Lock);
         return Final;
     }
-    bool ProgressFrom(int task)
-    {
+    bool ProgressFrom(int task) {
         std::lock_guard g(Lock);
         return std::any_of(Progress.begin(), Progress.end(),
                            [task](const TProgress& p) { return p.Task == task && p.InputFile >= 0; });
     }
-    const TTerminateInfo* InfoOf(int task)
-    {
+    const TTerminateInfo* InfoOf(int task) {
         for (const auto& t : Terminates)
             if (t.TaskIndex == task)
                 return &t;
@@ -97,11 +88,9 @@ struct TRecorder
     }
 };
 
-class EncoderTest : public ::testing::Test
-{
+class EncoderTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
+    static void SetUpTestSuite() {
         FFEngineStart();
         TFFEncoder probe;
         if (!probe.LibrariesLoaded()) {
@@ -109,30 +98,26 @@ protected:
         }
     }
 
-    void SetUp() override
-    {
+    void SetUp() override {
         Out = Fixtures::ScratchFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
         Encoder.SetProgressInterval(100);
     }
 
     // Queues one conversion of the fixture into Out; returns the task index.
-    int Queue(const std::string& fixture, const std::string& outName, TOutputOptions out)
-    {
+    int Queue(const std::string& fixture, const std::string& outName, TOutputOptions out) {
         TInputOptions in = InitInputOptions();
         const int index = Encoder.AddTask(Fixtures::Path(fixture), &in);
         EXPECT_GE(index, 0) << Encoder.LastErrMsg();
         EXPECT_TRUE(Encoder.SetOutputFile(index, Out + "/" + outName, &out)) << Encoder.LastErrMsg();
         return index;
     }
-    static TOutputOptions Wav()
-    {
+    static TOutputOptions Wav() {
         TOutputOptions o = InitOutputOptions();
         o.AudioCodec = "pcm_s16le";
         return o;
     }
     // A conversion long enough to be caught running.
-    static TOutputOptions SlowVideo()
-    {
+    static TOutputOptions SlowVideo() {
         TOutputOptions o = InitOutputOptions();
         o.VideoCodec = "mpeg4";
         o.AudioCodec = "mp2";
@@ -145,8 +130,7 @@ protected:
     TRecorder Rec;
 };
 
-TEST_F(EncoderTest, PropertiesStartAtTheirDefaultsAndTheIntervalHasAFloor)
-{
+TEST_F(EncoderTest, PropertiesStartAtTheirDefaultsAndTheIntervalHasAFloor) {
     TFFEncoder e;
     EXPECT_EQ(e.Version(), "3.9");
     EXPECT_EQ(e.ProgressInterval(), 500);
@@ -161,8 +145,7 @@ TEST_F(EncoderTest, PropertiesStartAtTheirDefaultsAndTheIntervalHasAFloor)
     EXPECT_EQ(e.ProgressInterval(), 100);
 }
 
-TEST_F(EncoderTest, AddTaskWritesTheFileNameBackAndFilesStopAtTwenty)
-{
+TEST_F(EncoderTest, AddTaskWritesTheFileNameBackAndFilesStopAtTwenty) {
     const std::string wav = Fixtures::Path("audio.wav");
     TInputOptions in = InitInputOptions();
     const int task = Encoder.AddTask(wav, &in);
@@ -199,8 +182,7 @@ TEST_F(EncoderTest, AddTaskWritesTheFileNameBackAndFilesStopAtTwenty)
 
 // The application's sequence: queue, set outputs, start with 1, progress on the main
 // thread, terminate on notifier threads, the final notification, clear from it.
-TEST_F(EncoderTest, ParallelOneRunsTasksStrictlyInTurnAndEndsWithOneFinalNotification)
-{
+TEST_F(EncoderTest, ParallelOneRunsTasksStrictlyInTurnAndEndsWithOneFinalNotification) {
     for (int i = 0; i < 3; ++i)
         Queue("audio.wav", "out" + std::to_string(i) + ".wav", Wav());
     std::atomic<bool> cleared{false};
@@ -257,8 +239,7 @@ TEST_F(EncoderTest, ParallelOneRunsTasksStrictlyInTurnAndEndsWithOneFinalNotific
         EXPECT_NE(Probe(Out + "/out" + std::to_string(i) + ".wav").find("pcm_s16le"), std::string::npos);
 }
 
-TEST_F(EncoderTest, ParallelTwoRunsTwoTasksAtOnceAndCountsEveryNotificationOnce)
-{
+TEST_F(EncoderTest, ParallelTwoRunsTwoTasksAtOnceAndCountsEveryNotificationOnce) {
     for (int i = 0; i < 3; ++i)
         Queue("av.mp4", "out" + std::to_string(i) + ".avi", SlowVideo());
     Encoder.SetTriggerEventInMainThread(false); // reports arrive on the task threads
@@ -300,8 +281,7 @@ TEST_F(EncoderTest, ParallelTwoRunsTwoTasksAtOnceAndCountsEveryNotificationOnce)
     EXPECT_EQ(mostActive, 2u) << "the first two tasks never ran side by side";
 }
 
-TEST_F(EncoderTest, ParallelZeroRunsInTheCallingThreadAndReturnsWhenAllEnded)
-{
+TEST_F(EncoderTest, ParallelZeroRunsInTheCallingThreadAndReturnsWhenAllEnded) {
     Queue("audio.wav", "a.wav", Wav());
     Queue("audio.wav", "b.wav", Wav());
     Rec.Attach(Encoder);
@@ -315,8 +295,7 @@ TEST_F(EncoderTest, ParallelZeroRunsInTheCallingThreadAndReturnsWhenAllEnded)
     EXPECT_NO_THROW(Encoder.ClearTasks());
 }
 
-TEST_F(EncoderTest, StopFromATerminateHandlerOfARunInTheCallingThreadEndsTheRest)
-{
+TEST_F(EncoderTest, StopFromATerminateHandlerOfARunInTheCallingThreadEndsTheRest) {
     for (const char* name : {"a.wav", "b.wav", "c.wav"})
         Queue("audio.wav", name, Wav());
     std::vector<TTerminateInfo> infos;
@@ -333,8 +312,7 @@ TEST_F(EncoderTest, StopFromATerminateHandlerOfARunInTheCallingThreadEndsTheRest
     EXPECT_EQ(infos[3].TaskIndex, -1);
 }
 
-TEST_F(EncoderTest, StopWithWaitDuringTheSecondOfThreeEndsTheRestUnstarted)
-{
+TEST_F(EncoderTest, StopWithWaitDuringTheSecondOfThreeEndsTheRestUnstarted) {
     Queue("audio.wav", "first.wav", Wav());
     Queue("av_wide.mp4", "second.avi", SlowVideo());
     Queue("av.mp4", "third.avi", SlowVideo());
@@ -356,8 +334,7 @@ TEST_F(EncoderTest, StopWithWaitDuringTheSecondOfThreeEndsTheRestUnstarted)
         EXPECT_NE(p.Task, 2) << "the third task was started";
 }
 
-TEST_F(EncoderTest, ListOperationsAreRefusedWhileWorkingUntilClearTasks)
-{
+TEST_F(EncoderTest, ListOperationsAreRefusedWhileWorkingUntilClearTasks) {
     Queue("av_wide.mp4", "long.avi", SlowVideo());
     Rec.Attach(Encoder);
     Encoder.StartTask(1);
@@ -382,8 +359,7 @@ TEST_F(EncoderTest, ListOperationsAreRefusedWhileWorkingUntilClearTasks)
     EXPECT_EQ(Encoder.AddTask(wav), 0) << Encoder.LastErrMsg();
 }
 
-TEST_F(EncoderTest, TaskWithoutOutputFailsWithItsMessageAndEmptyRunStillEnds)
-{
+TEST_F(EncoderTest, TaskWithoutOutputFailsWithItsMessageAndEmptyRunStillEnds) {
     ASSERT_EQ(Encoder.AddTask(Fixtures::Path("audio.wav")), 0);
     Rec.Attach(Encoder);
     Encoder.StartTask(1);
@@ -406,8 +382,7 @@ TEST_F(EncoderTest, TaskWithoutOutputFailsWithItsMessageAndEmptyRunStillEnds)
     Encoder.ClearTasks();
 }
 
-TEST_F(EncoderTest, ExtraOptionsJoinedByLiteralCrlfOrLineBreaksApplyBoth)
-{
+TEST_F(EncoderTest, ExtraOptionsJoinedByLiteralCrlfOrLineBreaksApplyBoth) {
     TOutputOptions literal = Wav();
     literal.ExtraOptions = "ar=22050<CRLF>ac=1";
     TOutputOptions breaks = Wav();
@@ -426,8 +401,7 @@ TEST_F(EncoderTest, ExtraOptionsJoinedByLiteralCrlfOrLineBreaksApplyBoth)
 
 // The application's join: the first file by AddTask, the others by AddInputFile, one
 // output with Join set.
-TEST_F(EncoderTest, JoinedInputsMakeOneOutputOfTheirSummedLength)
-{
+TEST_F(EncoderTest, JoinedInputsMakeOneOutputOfTheirSummedLength) {
     const std::string wav = Fixtures::Path("audio.wav"); // 3 s each
     TInputOptions in = InitInputOptions();
     ASSERT_EQ(Encoder.AddTask(wav, &in), 0) << Encoder.LastErrMsg();
@@ -454,8 +428,7 @@ TEST_F(EncoderTest, JoinedInputsMakeOneOutputOfTheirSummedLength)
 }
 
 // "newaudio" adds a stream that takes the next pending "acodec" line.
-TEST_F(EncoderTest, NewStreamLinesGiveEachAddedStreamItsOwnCodec)
-{
+TEST_F(EncoderTest, NewStreamLinesGiveEachAddedStreamItsOwnCodec) {
     TOutputOptions out = InitOutputOptions();
     out.AudioCodec = "pcm_s16le";
     out.VideoDisable = true;
@@ -469,8 +442,7 @@ TEST_F(EncoderTest, NewStreamLinesGiveEachAddedStreamItsOwnCodec)
     EXPECT_NE(facts.find("codec_name=flac"), std::string::npos) << facts;
 }
 
-TEST_F(EncoderTest, HooksRunOnTheTaskThreadAndPreviewBitmapsOnTheMainThread)
-{
+TEST_F(EncoderTest, HooksRunOnTheTaskThreadAndPreviewBitmapsOnTheMainThread) {
     TOutputOptions out = SlowVideo();
     out.VideoInputHook = true;
     out.VideoOutputHook = true;
@@ -481,7 +453,8 @@ TEST_F(EncoderTest, HooksRunOnTheTaskThreadAndPreviewBitmapsOnTheMainThread)
     std::atomic<bool> wrongThread{false}, badBitmap{false};
     Encoder.OnVideoInputHook = [&](TCustomEncoder&, PHookInfo info) {
         wrongThread = wrongThread || MainThread::IsMainThread();
-        badBitmap = badBitmap || !info->Bitmap || info->Bitmap->Width != 320 || info->Bitmap->BitsPerPixel != 32;
+        badBitmap =
+            badBitmap || !info->Bitmap || info->Bitmap->Width != 320 || info->Bitmap->BitsPerPixel != 32;
         if (++inputCalls == 3)
             info->StopHook = true; // no further hook calls for this task
     };
@@ -508,8 +481,7 @@ TEST_F(EncoderTest, HooksRunOnTheTaskThreadAndPreviewBitmapsOnTheMainThread)
     EXPECT_FALSE(badBitmap);
 }
 
-TEST_F(EncoderTest, DestroyingDuringARunStopsWaitsAndRaisesNoEvent)
-{
+TEST_F(EncoderTest, DestroyingDuringARunStopsWaitsAndRaisesNoEvent) {
     auto encoder = std::make_unique<TFFEncoder>();
     encoder->SetProgressInterval(100);
     TOutputOptions out = SlowVideo();
