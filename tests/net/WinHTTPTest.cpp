@@ -807,3 +807,26 @@ TEST_F(WinHTTPTest, WaitingStartThatTimesOutStopsTheTransfer) {
     EXPECT_EQ(rec.Sequence(), "Done");
     EXPECT_EQ(ReadFile(dir_ / "wait.bin"), Pattern(50000));
 }
+
+TEST_F(WinHTTPTest, ImmediateAbortFromInsideAProgressHandler) {
+    LoopbackServer server([](const Request&) {
+        Reply r;
+        r.body = Pattern(300000);
+        return r;
+    });
+    TWinHTTP h;
+    Recorder rec(h);
+    int reports = 0;
+    h.OnProgress = [&](TCustomWinHTTP* sender, const std::string&, std::int64_t, std::int64_t, std::int64_t,
+                       std::int64_t, std::uint8_t, float, THTTPStream*) {
+        if (++reports == 3)
+            sender->Abort(true, true);
+    };
+    h.URL = server.URL("/video");
+    h.OutputFileName = (dir_ / "aborted.bin").string();
+    h.Start();
+    RunToEnd(h, rec);
+    EXPECT_EQ(rec.Sequence(), "Aborted");
+    EXPECT_EQ(reports, 3); // nothing of the stopped run after the abort
+    EXPECT_TRUE(PumpUntil([&] { return !fs::exists(dir_ / "aborted.bin"); }));
+}
