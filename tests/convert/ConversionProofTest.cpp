@@ -239,6 +239,50 @@ std::string summaryOf(const TProbedFile& file) {
     return out.str();
 }
 
+// The format page's choice of one preset, writing into folder (created).
+TOutputSelection selectionFor(const TFormatInfo& format, int preset, const std::string& folder) {
+    TOutputSelection selection;
+    selection.OutputFileDir = folder + "/";
+    std::filesystem::create_directories(folder);
+    selection.OutputFormatClass = format.Class;
+    (format.Class == fcAudio   ? selection.OutputAudioFormat
+     : format.Class == fcVideo ? selection.OutputVideoFormat
+                               : selection.OutputDeviceFormat) =
+        static_cast<std::uint8_t>(format.IndexInClass);
+    selection.Presets[format.Id] = preset;
+    return selection;
+}
+
+// Runs the encoder's queued tasks two at a time, as far as their ends, pumping the
+// main-thread calls meanwhile; returns each task's end report by task index.
+std::vector<TTerminateInfo> runQueuedTasks(TFFEncoder& encoder) {
+    std::vector<TTerminateInfo> ends(encoder.TaskCount());
+    if (ends.empty())
+        return ends;
+    std::mutex lock; // guards ends and ended
+    int ended = 0;
+    std::atomic<bool> runEnded{false};
+    encoder.OnTerminate = [&](TCustomEncoder&, TTerminateInfo info) {
+        if (info.TaskIndex < 0) {
+            runEnded = true;
+            return;
+        }
+        std::lock_guard g(lock);
+        ends.at(info.TaskIndex) = info;
+        ++ended;
+    };
+    encoder.StartTask(2);
+    for (;;) {
+        MainThread::PumpSlice(std::chrono::milliseconds(50));
+        std::lock_guard g(lock);
+        if (runEnded && ended >= static_cast<int>(ends.size()))
+            break;
+    }
+    encoder.ClearTasks();
+    encoder.OnTerminate = nullptr;
+    return ends;
+}
+
 // One preset's conversion: queued, run, probed.
 struct TProofCase {
     int Preset = 0;
@@ -272,15 +316,7 @@ TEST_P(ConversionProof, EveryPresetConvertsToWhatItsRecipeAsks) {
     for (int preset = 0; preset < static_cast<int>(cases.size()); ++preset) {
         TProofCase& c = cases[preset];
         c.Preset = preset;
-        TOutputSelection selection;
-        selection.OutputFileDir = root + "/" + std::to_string(preset) + "/";
-        std::filesystem::create_directories(selection.OutputFileDir);
-        selection.OutputFormatClass = format.Class;
-        (format.Class == fcAudio   ? selection.OutputAudioFormat
-         : format.Class == fcVideo ? selection.OutputVideoFormat
-                                   : selection.OutputDeviceFormat) =
-            static_cast<std::uint8_t>(format.IndexInClass);
-        selection.Presets[format.Id] = preset;
+        const TOutputSelection selection = selectionFor(format, preset, root + "/" + std::to_string(preset));
 
         std::optional<TEncoderSettings> settings = MakeEncoderSettings(selection, openInput);
         ASSERT_TRUE(settings);
@@ -299,31 +335,12 @@ TEST_P(ConversionProof, EveryPresetConvertsToWhatItsRecipeAsks) {
         tasks.push_back(&c);
     }
 
-    std::mutex lock; // guards the cases' failures and the counters below
-    int ended = 0;
-    std::atomic<bool> runEnded{false};
-    encoder.OnTerminate = [&](TCustomEncoder&, TTerminateInfo info) {
-        if (info.TaskIndex < 0) {
-            runEnded = true;
-            return;
-        }
-        std::lock_guard g(lock);
-        ++ended;
-        TProofCase& c = *tasks.at(info.TaskIndex);
-        if (info.Failed)
-            c.Failure = "failed: " + info.ErrorMessage;
-        else if (!info.Completed)
-            c.Failure = "did not complete";
-    };
-    if (!tasks.empty()) {
-        encoder.StartTask(2);
-        for (;;) {
-            MainThread::PumpSlice(std::chrono::milliseconds(50));
-            std::lock_guard g(lock);
-            if (runEnded && ended >= static_cast<int>(tasks.size()))
-                break;
-        }
-        encoder.ClearTasks();
+    const std::vector<TTerminateInfo> ends = runQueuedTasks(encoder);
+    for (size_t i = 0; i < tasks.size(); ++i) {
+        if (ends[i].Failed)
+            tasks[i]->Failure = "failed: " + ends[i].ErrorMessage;
+        else if (!ends[i].Completed)
+            tasks[i]->Failure = "did not complete";
     }
 
     std::ostringstream table;
@@ -347,6 +364,77 @@ TEST_P(ConversionProof, EveryPresetConvertsToWhatItsRecipeAsks) {
     for (const TProofCase& c : cases)
         EXPECT_TRUE(c.Failure.empty()) << format.Name << " preset " << c.Preset << " \""
                                        << format.Presets[c.Preset] << "\": " << c.Failure;
+}
+
+class ConversionRunProof : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { FFEngineStart(); }
+    void SetUp() override {
+        ASSERT_TRUE(encoder.LibrariesLoaded() || encoder.LoadLibraries("")) << encoder.LastErrMsg();
+    }
+
+    // Queues one task for the input as the run does; false with the reason recorded.
+    bool queue(const TOutputSelection& selection, const std::string& input) {
+        if (!encoder.Decoder().LoadFile(input))
+            return false;
+        std::optional<TEncoderSettings> settings =
+            MakeEncoderSettings(selection, OpenInputOf(encoder.Decoder()));
+        encoder.Decoder().CloseFile();
+        if (!settings)
+            return false;
+        const int task = encoder.AddTask(input, &settings->InputOptions);
+        return task >= 0 && encoder.SetOutputFile(task, settings->OutputFileName, &settings->OutputOptions);
+    }
+
+    TFFEncoder encoder;
+};
+
+TEST_F(ConversionRunProof, InputsOfTheSameNameGetNumberedOutputs) {
+    // Each output is opened when its task is queued, so the next name skips it.
+    const std::string root = Fixtures::ScratchFolder("proof_same_name");
+    for (const char* sub : {"a", "b"}) {
+        std::filesystem::create_directories(root + "/" + sub);
+        std::filesystem::copy_file(Fixtures::Path("proof_audio.mp3"), root + "/" + sub + "/song.mp3");
+    }
+    const TOutputSelection selection = selectionFor(FormatInfo(fmtOGG), 3, root + "/out");
+    ASSERT_TRUE(queue(selection, root + "/a/song.mp3")) << encoder.LastErrMsg();
+    ASSERT_TRUE(queue(selection, root + "/b/song.mp3")) << encoder.LastErrMsg();
+    for (const TTerminateInfo& end : runQueuedTasks(encoder))
+        EXPECT_TRUE(end.Completed && !end.Failed) << end.ErrorMessage;
+    for (const char* name : {"/out/song.ogg", "/out/song(1).ogg"}) {
+        const std::optional<TProbedFile> file = ProbeMedia(root + name);
+        ASSERT_TRUE(file && file->Audio) << name;
+        EXPECT_EQ(file->Audio->CodecName, "vorbis");
+        EXPECT_NEAR(file->DurationSec, kInputDurationSec, 0.3) << name;
+    }
+    std::filesystem::remove_all(root);
+}
+
+TEST_F(ConversionRunProof, JoinModeWritesOneMergedOutput) {
+    const std::string root = Fixtures::ScratchFolder("proof_join");
+    const std::string input = Fixtures::Path("proof_av.mp4");
+    const std::optional<TEncoderSettings> settings =
+        MakeJoinSettings(selectionFor(FormatInfo(fmtAVI), 3, root));
+    ASSERT_TRUE(settings);
+    for (int i = 0; i < 2; ++i) {
+        TInputOptions options = InitInputOptions();
+        ASSERT_TRUE(i == 0 ? encoder.AddTask(input, &options) == 0 : encoder.AddInputFile(0, input, &options))
+            << encoder.LastErrMsg();
+    }
+    TOutputOptions options = settings->OutputOptions;
+    ASSERT_TRUE(encoder.SetOutputFile(0, settings->OutputFileName, &options)) << encoder.LastErrMsg();
+    const std::vector<TTerminateInfo> ends = runQueuedTasks(encoder);
+    ASSERT_EQ(ends.size(), 1u);
+    EXPECT_TRUE(ends[0].Completed && !ends[0].Failed) << ends[0].ErrorMessage;
+
+    EXPECT_EQ(settings->OutputFileName, root + "/Output_Merge.avi");
+    const std::optional<TProbedFile> file = ProbeMedia(settings->OutputFileName);
+    ASSERT_TRUE(file && file->Video && file->Audio);
+    EXPECT_EQ(file->Video->CodecName, "mpeg4");
+    EXPECT_EQ(file->Video->CodecTag, "XVID");
+    EXPECT_EQ(file->Audio->CodecName, "mp3");
+    EXPECT_NEAR(file->DurationSec, 2 * kInputDurationSec, 0.3);
+    std::filesystem::remove_all(root);
 }
 
 std::vector<TFormatId> allFormatIds() {
