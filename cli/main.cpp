@@ -1,0 +1,77 @@
+// mediawiz-cli: the converter's formats, probe and conversion run without the window.
+
+#include "CommandLine.h"
+#include "ConvertCommand.h"
+#include "ConvertRequest.h"
+#include "EngineSession.h"
+#include "FormatsCommand.h"
+#include "ProbeCommand.h"
+#include "StopSignal.h"
+#include "TerminalProgress.h"
+
+#include <iostream>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+int usageError(const std::string& message) {
+    std::cerr << "mediawiz-cli: " << message << "\n" << UsageText();
+    return exUsage;
+}
+
+// Loads the engine's libraries; false after telling why.
+bool loadEngine(TEngineSession& engine) {
+    if (engine.Load())
+        return true;
+    std::cerr << "mediawiz-cli: cannot load the media libraries: " << engine.LastErrMsg() << "\n";
+    return false;
+}
+
+int convert(const TCommandLine& line) {
+    TUsageError error;
+    std::optional<TConvertRequest> request = CheckConvertRequest(line, error);
+    if (!request)
+        return usageError(error.Message);
+    InstallStopSignal();
+    TEngineSession engine;
+    if (!loadEngine(engine))
+        return exFailed;
+    if (!MakeOutputFolder(*request, error))
+        return usageError(error.Message);
+    TTerminalProgress progress(std::cout, std::cerr, ::isatty(STDOUT_FILENO) == 1);
+    engine.SetLogSink([&progress](const std::string& logLine) { progress.Error(logLine); });
+    TConvertCommand command(engine.Encoder(), std::move(*request), progress);
+    return command.Run();
+}
+
+int probe(const TCommandLine& line) {
+    TEngineSession engine;
+    if (!loadEngine(engine))
+        return exFailed;
+    return RunProbe(engine.Encoder().Decoder(), line.Files, line.Json, std::cout);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    TUsageError error;
+    const std::optional<TCommandLine> line = ParseCommandLine(args, error);
+    if (!line)
+        return usageError(error.Message);
+    switch (line->Command) {
+    case TCliCommand::Help:
+        std::cout << UsageText();
+        return exSuccess;
+    case TCliCommand::Formats:
+        PrintFormats(std::cout);
+        return exSuccess;
+    case TCliCommand::Probe:
+        return probe(*line);
+    case TCliCommand::Convert:
+        return convert(*line);
+    }
+    return exUsage;
+}

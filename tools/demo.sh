@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# A short demonstration of mediawiz on a machine without a display: makes a sample
+# clip with the ffmpeg tool's test sources, probes it and converts it with the default
+# preset of the default format of each class (Video MP4, Device iPod, Audio MP3).
+#   tools/demo.sh BUILD_DIR
+set -euo pipefail
+build=${1:?usage: tools/demo.sh BUILD_DIR}
+cli="$build/cli/mediawiz-cli"
+[ -x "$cli" ] || { echo "demo: $cli is not built" >&2; exit 1; }
+command -v ffmpeg >/dev/null || { echo "demo: the ffmpeg tool is needed for the sample clip" >&2; exit 1; }
+
+demo=$(cd "$build" && pwd)/demo
+rm -rf "$demo"
+mkdir -p "$demo/out"
+sample="$demo/sample.mp4"
+
+echo "== Making a 5-second sample clip: $sample"
+ffmpeg -nostdin -hide_banner -loglevel error -y \
+    -f lavfi -i testsrc=size=640x360:rate=25:duration=5 \
+    -f lavfi -i sine=frequency=440:sample_rate=44100:duration=5 \
+    -ac 2 -c:v libx264 -preset ultrafast -pix_fmt yuv420p -c:a aac -shortest "$sample"
+
+echo
+echo "== The output formats (mediawiz-cli formats, first lines)"
+formats=$("$cli" formats)
+sed -n '1,12p' <<<"$formats"
+echo "   ... ($(grep -c '^  [^ ]' <<<"$formats") formats in all)"
+
+echo
+echo "== What the input list would show (mediawiz-cli probe)"
+"$cli" probe "$sample"
+
+status=0
+for format in MP4 iPod MP3; do
+    echo
+    echo "== Converting to $format with its default preset"
+    "$cli" convert --format "$format" --out "$demo/out" "$sample" || status=$?
+done
+
+echo
+echo "== The outputs, in $demo/out"
+for file in "$demo/out"/*; do
+    facts=$("$cli" probe "$file")
+    sed -n '1,4p' <<<"$facts"
+done
+exit $status
