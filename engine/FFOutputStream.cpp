@@ -1,6 +1,5 @@
 #include "FFOutputStream.h"
 
-#include "FormatConverter.h"
 
 #include <cmath>
 #include <ctime>
@@ -36,7 +35,8 @@ bool sameLayout(const AVChannelLayout& a, const AVChannelLayout& b) {
 TOutputStream::TOutputStream(TCustomFFmpeg& task, TCustomFFmpeg::State& s, TRunStats& stats, TOutputFile& out,
                              int file, int index, const TStreamSpec& spec)
     : task_(task), s_(s), stats_(stats), out_(out), file_(file), index_(index), spec_(spec),
-      st_(out.ctx->streams[index]), work_(FF().avutil.av_frame_alloc()), pkt_(FF().avcodec.av_packet_alloc()) {
+      st_(out.ctx->streams[index]), work_(FF().avutil.av_frame_alloc()), pkt_(FF().avcodec.av_packet_alloc()),
+      hooks_(task, s) {
     const std::string& codec = spec.kind == AVMEDIA_TYPE_VIDEO   ? spec.video.codec
                                : spec.kind == AVMEDIA_TYPE_AUDIO ? spec.audio.codec
                                                                  : spec.subtitle.codec;
@@ -475,8 +475,7 @@ void TOutputStream::Frame(AVFrame* frame, const TInputStream& source) {
         return;
     const TFFEntries& ff = FF();
     if (spec_.kind == AVMEDIA_TYPE_VIDEO) {
-        if (task_.OnVideoInputHook && !hooksOff_)
-            videoHook(frame, false);
+        hooks_.Video(frame, false, int(frames_), frame->pts);
         if (!graph_ || frame->width != graphW_ || frame->height != graphH_ || frame->format != graphFmt_) {
             if (graph_) {
                 endGraphInput();
@@ -484,8 +483,7 @@ void TOutputStream::Frame(AVFrame* frame, const TInputStream& source) {
             buildVideoGraph(frame, source);
         }
     } else {
-        if (task_.OnAudioHook)
-            frame = audioHook(frame);
+        frame = hooks_.Audio(frame);
         if (!graph_ || frame->sample_rate != graphRate_ || frame->format != graphFmt_ ||
             frame->ch_layout.nb_channels != graphLayout_.nb_channels)
             buildAudioGraph(frame);
@@ -497,91 +495,12 @@ void TOutputStream::Frame(AVFrame* frame, const TInputStream& source) {
     drainGraph();
 }
 
-// Hands the samples to the audio hook as packed 16-bit, which then goes on instead of
-// the decoded frame (so the hook's changes are encoded).
-AVFrame* TOutputStream::audioHook(AVFrame* frame) {
-    const TFFEntries& ff = FF();
-    AVFrame* packed = frame;
-    if (frame->format != AV_SAMPLE_FMT_S16) {
-        if (!hookFrame_)
-            hookFrame_.reset(ff.avutil.av_frame_alloc());
-        ff.avutil.av_frame_unref(hookFrame_.get());
-        packed = hookFrame_.get();
-        packed->format = AV_SAMPLE_FMT_S16;
-        packed->sample_rate = frame->sample_rate;
-        ff.avutil.av_channel_layout_copy(&packed->ch_layout, &frame->ch_layout);
-        if (!hookSwr_) {
-            SwrContext* raw = nullptr;
-            if (ff.swresample.swr_alloc_set_opts2(&raw, &frame->ch_layout, AV_SAMPLE_FMT_S16, frame->sample_rate,
-                                                  &frame->ch_layout, AVSampleFormat(frame->format),
-                                                  frame->sample_rate, 0, nullptr) < 0)
-                throw FFmpegException("Cannot convert audio for the audio hook");
-            hookSwr_.reset(raw);
-            TaskLog(&task_, llWarning, "Warning, using s16 intermediate sample format for resampling");
-        }
-        if (ff.swresample.swr_convert_frame(hookSwr_.get(), packed, frame) < 0)
-            throw FFmpegException(Fmt("Cannot convert %s sample format to %s sample format",
-                                      ff.avutil.av_get_sample_fmt_name(AVSampleFormat(frame->format)),
-                                      ff.avutil.av_get_sample_fmt_name(AV_SAMPLE_FMT_S16)));
-        packed->pts = frame->pts;
-    }
-    const int size = ff.avutil.av_samples_get_buffer_size(nullptr, packed->ch_layout.nb_channels, packed->nb_samples,
-                                                          AV_SAMPLE_FMT_S16, 1);
-    task_.OnAudioHook(task_, packed->pts, packed->data[0], size, packed->sample_rate, packed->ch_layout.nb_channels,
-                      AV_SAMPLE_FMT_S16);
-    return packed;
-}
-
-void TOutputStream::videoHook(AVFrame* frame, bool output) {
-    TFormatConverter converter;
-    TBitmap bitmap;
-    converter.SetBitsPixel(s_.hookBpp);
-    if (!converter.ToRGB(frame, bitmap)) {
-        TaskLog(&task_, llError, "hook buf malloc error.");
-        return;
-    }
-    TFFBitmap info;
-    info.Data = bitmap.Pixels.data();
-    info.LineSize = bitmap.LineSize;
-    info.Width = frame->width;
-    info.Height = frame->height;
-    info.BitsPerPixel = s_.hookBpp;
-    info.FrameNumber = int(frames_);
-    info.PTS = frame->pts;
-    (output ? task_.OnVideoOutputHook : task_.OnVideoInputHook)(task_, info);
-    if (info.Update && FF().avutil.av_frame_make_writable(frame) >= 0)
-        converter.FromRGB(bitmap, frame);
-    if (info.StopHook)
-        hooksOff_ = true;
-}
-
 void TOutputStream::encodeVideo(AVFrame* frame) {
     const TFFEntries& ff = FF();
     const AVRational tb = ff.avfilter.av_buffersink_get_time_base(sink_);
-    if (task_.OnVideoOutputHook && !hooksOff_)
-        videoHook(frame, true);
-    if (task_.OnPreviewBitmap && (s_.previewBits & 2) && frame->pts != AV_NOPTS_VALUE) {
-        const int64_t us = ff.avutil.av_rescale_q(frame->pts, tb, kMicros);
-        if (lastPreviewUs_ == INT64_MIN || us - lastPreviewUs_ >= 100000) {
-            lastPreviewUs_ = us;
-            TFormatConverter converter;
-            TBitmap bitmap;
-            converter.SetBitsPixel(s_.hookBpp);
-            if (converter.ToRGB(frame, bitmap)) {
-                TFFBitmap info;
-                info.Data = bitmap.Pixels.data();
-                info.LineSize = bitmap.LineSize;
-                info.Width = frame->width;
-                info.Height = frame->height;
-                info.BitsPerPixel = s_.hookBpp;
-                info.FrameNumber = int(frames_);
-                info.PTS = us;
-                task_.OnPreviewBitmap(task_, info);
-            } else {
-                s_.previewBits &= ~2;
-            }
-        }
-    }
+    const int64_t us = frame->pts == AV_NOPTS_VALUE ? AV_NOPTS_VALUE : ff.avutil.av_rescale_q(frame->pts, tb, kMicros);
+    hooks_.Video(frame, true, int(frames_), us);
+    hooks_.Preview(frame, int(frames_), us);
 
     // Position in encoder ticks, measured from the output's start.
     const double ticks = frame->pts == AV_NOPTS_VALUE

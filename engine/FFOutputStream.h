@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FFStreamHooks.h"
 #include "FFmpegState.h"
 
 #include <cstdio>
@@ -78,8 +79,6 @@ private:
     void receivePackets();
     void write(AVPacket* pkt, AVRational tb);
     void writeVideoStats(const AVPacket* pkt, char pictType);
-    void videoHook(AVFrame* frame, bool output);
-    AVFrame* audioHook(AVFrame* frame);
 
     TCustomFFmpeg& task_;
     TCustomFFmpeg::State& s_;
@@ -93,6 +92,7 @@ private:
     TCodecContextPtr enc_;
     TFramePtr work_;
     TPacketPtr pkt_;
+    TStreamHooks hooks_;
 
     TFilterGraphPtr graph_;
     AVFilterContext* src_ = nullptr;
@@ -114,8 +114,4 @@ private:
     std::vector<int64_t> forcedKeyUs_;
     size_t nextForcedKey_ = 0;
     FILE* passLog_ = nullptr;
-    bool hooksOff_ = false;
-    TSwrPtr hookSwr_;      // decoded audio -> packed 16-bit for the audio hook
-    TFramePtr hookFrame_;
-    int64_t lastPreviewUs_ = INT64_MIN;
 };
