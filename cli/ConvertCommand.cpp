@@ -157,7 +157,10 @@ void TConvertCommand::ShowOverall() {
         percent = static_cast<int>((run_.FinishedDurationUs() + runningUs) * 100 / totalUs);
     else if (!tasks_.empty())
         percent = ended * 100 / static_cast<int>(tasks_.size());
-    progress_.Overall(std::clamp(percent, 0, 100), run_.Estimate(runningUs, TConversionRun::Clock::now()));
+    // A finished input's probed duration can be a little shorter than what its task
+    // reported producing.
+    shownPercent_ = std::max(shownPercent_, std::clamp(percent, 0, 100));
+    progress_.Overall(shownPercent_, run_.Estimate(runningUs, TConversionRun::Clock::now()));
 }
 
 // The engine creates each output when its task is queued: a task that never ran (the

@@ -54,4 +54,5 @@ private:
     std::vector<std::string> refused_;   // reasons of inputs left out; main thread
     std::atomic<bool> runEnded_{false};  // set on the main thread by the run-end call
     bool stopped_ = false;
+    int shownPercent_ = 0;                // the overall bar never moves back; main thread
 };

@@ -11,7 +11,7 @@ command -v ffmpeg >/dev/null || { echo "demo: the ffmpeg tool is needed for the 
 
 demo=$(cd "$build" && pwd)/demo
 rm -rf "$demo"
-mkdir -p "$demo/out"
+mkdir -p "$demo"
 sample="$demo/sample.mp4"
 
 echo "== Making a 5-second sample clip: $sample"
@@ -31,16 +31,17 @@ echo "== What the input list would show (mediawiz-cli probe)"
 "$cli" probe "$sample"
 
 status=0
-for format in MP4 iPod MP3; do
+for choice in Video:MP4 Device:iPod Audio:MP3; do
+    class=${choice%%:*} format=${choice#*:}
     echo
-    echo "== Converting to $format with its default preset"
-    "$cli" convert --format "$format" --out "$demo/out" "$sample" || status=$?
+    echo "== $class class: converting to $format with its default preset"
+    "$cli" convert --format "$format" --out "$demo/$class" "$sample" || status=$?
 done
 
 echo
-echo "== The outputs, in $demo/out"
-for file in "$demo/out"/*; do
+echo "== The outputs"
+for file in "$demo"/{Video,Device,Audio}/*; do
     facts=$("$cli" probe "$file")
-    sed -n '1,4p' <<<"$facts"
+    grep -E '^[^ ]|Duration|Dimension|encoder' <<<"$facts" || true
 done
 exit $status
