@@ -3,8 +3,8 @@
 #include "IniFile.h"
 #include "PathUtils.h"
 
-#include <filesystem>
-#include <system_error>
+#include <QCoreApplication>
+#include <QDir>
 
 namespace {
 
@@ -62,15 +62,7 @@ TEditionProfile ReadEditionFile(const std::string& path) {
 }
 
 std::string ExecutableDir() {
-    std::error_code ec;
-    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (ec)
-        return WithTrailingBackslash(std::filesystem::current_path(ec).string());
-    return WithTrailingBackslash(exe.parent_path().string());
-}
-
-std::string EditionFilePath() {
-    return ExecutableDir() + kEditionFileName;
+    return WithTrailingBackslash(QDir::toNativeSeparators(QCoreApplication::applicationDirPath()).toStdString());
 }
 
 std::string ResourceFolder(const std::string& exeDir, const std::string& res) {

@@ -40,9 +40,8 @@ inline constexpr const char* kEditionSection = "SYSTEM";
 // Reads the edition file; a missing file or key gives the defaults.
 TEditionProfile ReadEditionFile(const std::string& path);
 
-// The folder of the running executable, with a trailing separator.
+// The folder of the running executable, with a trailing separator (the
+// application object must exist).
 std::string ExecutableDir();
-// ExecutableDir() + "lame.dll".
-std::string EditionFilePath();
 // The resource folder: the executable's folder + "sounds/res" + res + separator.
 std::string ResourceFolder(const std::string& exeDir, const std::string& res);
