@@ -26,7 +26,8 @@ bool takeValue(const std::vector<std::string>& args, size_t& i, std::string& val
     return true;
 }
 
-bool parseConvertOption(const std::vector<std::string>& args, size_t& i, TCommandLine& line, TUsageError& error) {
+bool parseConvertOption(const std::vector<std::string>& args, size_t& i, TCommandLine& line,
+                        TUsageError& error) {
     const std::string& name = args[i];
     std::string value;
     if (name == "--join") {

@@ -12,12 +12,12 @@ enum class TCliCommand { Help, Formats, Probe, Convert };
 
 struct TCommandLine {
     TCliCommand Command = TCliCommand::Help;
-    bool Json = false;             // probe --json
-    std::string Format;            // convert --format NAME
-    std::optional<int> Preset;     // convert --preset N; empty: the format's default
-    std::string OutputDir;         // convert --out DIR; empty: the current folder
-    bool Join = false;             // convert --join
-    int Parallel = 1;              // convert --parallel N
+    bool Json = false;         // probe --json
+    std::string Format;        // convert --format NAME
+    std::optional<int> Preset; // convert --preset N; empty: the format's default
+    std::string OutputDir;     // convert --out DIR; empty: the current folder
+    bool Join = false;         // convert --join
+    int Parallel = 1;          // convert --parallel N
     std::vector<std::string> Files;
 };
 

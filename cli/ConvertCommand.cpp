@@ -65,14 +65,16 @@ void TConvertCommand::Queue(const std::vector<TRunInput>& inputs) {
         refused_.push_back(line);
         progress_.Error(line);
     };
-    const std::vector<TQueuedFile> queued = request_.Join ? QueueJoinTask(encoder_, selection, inputs, run_, log)
-                                                          : QueueConversionTasks(encoder_, selection, inputs, run_, log);
+    const std::vector<TQueuedFile> queued =
+        request_.Join ? QueueJoinTask(encoder_, selection, inputs, run_, log)
+                      : QueueConversionTasks(encoder_, selection, inputs, run_, log);
     run_.SetTotalFiles(request_.Join ? 1 : static_cast<int>(queued.size()));
     tasks_.assign(encoder_.TaskCount(), {});
     for (const TQueuedFile& file : queued) {
         TTaskView& task = tasks_[file.TaskIndex];
         task.OutputFile = file.OutputFileName;
-        task.Name = request_.Join ? fileNameOf(file.OutputFileName) : fileNameOf(inputs[file.InputIndex].Path);
+        task.Name =
+            request_.Join ? fileNameOf(file.OutputFileName) : fileNameOf(inputs[file.InputIndex].Path);
     }
 
     const std::string presetCaption(request_.Format->Presets[request_.Preset]);
@@ -90,12 +92,12 @@ void TConvertCommand::RunTasks() {
     encoder_.OnProgress = [this](TCustomEncoder&, PProgressInfo info) { Progress(*info); };
     // Task ends arrive on the encoder's notifier threads: count them there, show them
     // on the main thread.
-    encoder_.OnTerminate = [this, taskCount = static_cast<int>(tasks_.size())](TCustomEncoder&, TTerminateInfo info) {
+    encoder_.OnTerminate = [this, taskCount = static_cast<int>(tasks_.size())](TCustomEncoder&,
+                                                                               TTerminateInfo info) {
         if (info.TaskIndex >= 0) {
             run_.TaskEnded(info.TaskIndex, info.Completed, info.Failed, info.ErrorMessage);
-            MainThread::Post([this, index = info.TaskIndex, completed = info.Completed] {
-                TaskEnded(index, completed);
-            });
+            MainThread::Post(
+                [this, index = info.TaskIndex, completed = info.Completed] { TaskEnded(index, completed); });
             return;
         }
         run_.WaitAllCounted(taskCount);
@@ -168,7 +170,8 @@ void TConvertCommand::ShowOverall() {
 void TConvertCommand::RemoveEmptyOutputs() const {
     for (const TTaskView& task : tasks_) {
         std::error_code ec;
-        if (!task.Completed && !task.OutputFile.empty() && std::filesystem::is_regular_file(task.OutputFile, ec) &&
+        if (!task.Completed && !task.OutputFile.empty() &&
+            std::filesystem::is_regular_file(task.OutputFile, ec) &&
             std::filesystem::file_size(task.OutputFile, ec) == 0)
             std::filesystem::remove(task.OutputFile, ec);
     }

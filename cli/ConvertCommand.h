@@ -29,9 +29,9 @@ public:
 
 private:
     struct TTaskView {
-        std::string Name;       // what the status lines call the task
+        std::string Name; // what the status lines call the task
         std::string OutputFile;
-        int64_t OutputUs = 0;   // produced so far while running
+        int64_t OutputUs = 0; // produced so far while running
         bool Started = false;
         bool Ended = false;
         bool Completed = false;
@@ -50,9 +50,9 @@ private:
     const TConvertRequest request_;
     TTerminalProgress& progress_;
     TConversionRun run_;
-    std::vector<TTaskView> tasks_;       // by task index; main thread
-    std::vector<std::string> refused_;   // reasons of inputs left out; main thread
-    std::atomic<bool> runEnded_{false};  // set on the main thread by the run-end call
+    std::vector<TTaskView> tasks_;      // by task index; main thread
+    std::vector<std::string> refused_;  // reasons of inputs left out; main thread
+    std::atomic<bool> runEnded_{false}; // set on the main thread by the run-end call
     bool stopped_ = false;
-    int shownPercent_ = 0;                // the overall bar never moves back; main thread
+    int shownPercent_ = 0; // the overall bar never moves back; main thread
 };

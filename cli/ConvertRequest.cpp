@@ -87,7 +87,8 @@ TOutputSelection TConvertRequest::Selection() const {
 
 const TFormatInfo* FindFormatByName(const std::string& name) {
     for (const TFormatInfo& format : AllFormats())
-        if (format.Name.size() == name.size() && ::strncasecmp(format.Name.data(), name.data(), name.size()) == 0)
+        if (format.Name.size() == name.size() &&
+            ::strncasecmp(format.Name.data(), name.data(), name.size()) == 0)
             return &format;
     return nullptr;
 }
@@ -103,16 +104,17 @@ std::optional<TConvertRequest> CheckConvertRequest(const TCommandLine& line, TUs
     request.Preset = line.Preset.value_or(request.Format->DefaultPreset);
     if (request.Preset < 0 || request.Preset >= presetCount) {
         error.Message = "preset " + std::to_string(request.Preset) + " is not one of " +
-                        std::string(request.Format->Name) + "'s presets (0 to " + std::to_string(presetCount - 1) +
-                        ")";
+                        std::string(request.Format->Name) + "'s presets (0 to " +
+                        std::to_string(presetCount - 1) + ")";
         return std::nullopt;
     }
     for (const std::string& file : line.Files)
         if (!checkInputFile(file, error))
             return std::nullopt;
     std::error_code ec;
-    const fs::path folder = fs::absolute(line.OutputDir.empty() ? fs::path(".") : fs::path(line.OutputDir), ec)
-                                .lexically_normal();
+    const fs::path folder =
+        fs::absolute(line.OutputDir.empty() ? fs::path(".") : fs::path(line.OutputDir), ec)
+            .lexically_normal();
     if (ec || !checkOutputFolder(folder, request.OutputDirExists, error)) {
         if (error.Message.empty())
             error.Message = "output folder cannot be used: " + line.OutputDir;

@@ -35,7 +35,8 @@ bool TEngineSession::Load() {
 void TEngineSession::SetLogSink(std::function<void(const std::string&)> sink) {
     TFFLogger& logger = FFLogger();
     logger.SetLogLevel(llError);
-    logger.OnLog = [sink = std::move(sink)](void*, uint32_t threadId, TLogLevel level, const std::string& msg) {
+    logger.OnLog = [sink = std::move(sink)](void*, uint32_t threadId, TLogLevel level,
+                                            const std::string& msg) {
         // Library statistics arrive above the chosen level; the terminal shows errors only.
         if (level > llError)
             return;

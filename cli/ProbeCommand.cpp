@@ -78,8 +78,10 @@ void writeTextBlock(std::ostream& out, const TInputFacts& facts) {
 
 void writeJsonObject(std::ostream& out, const TInputFacts& facts) {
     out << "  {\"file\": " << jsonString(facts.Path) << ", \"ok\": true"
-        << ", \"duration_us\": " << (facts.DurationUs == -1 ? std::string("null") : std::to_string(facts.DurationUs))
-        << ", \"duration\": " << jsonString(InputDurationText(facts.DurationUs)) << ", \"size\": " << facts.FileSize;
+        << ", \"duration_us\": "
+        << (facts.DurationUs == -1 ? std::string("null") : std::to_string(facts.DurationUs))
+        << ", \"duration\": " << jsonString(InputDurationText(facts.DurationUs))
+        << ", \"size\": " << facts.FileSize;
     out << ",\n   \"video\": ";
     if (facts.HasVideo)
         out << "{\"codec\": " << jsonString(facts.VideoCodec) << ", \"bit_rate\": " << facts.VideoBitRate
@@ -112,8 +114,8 @@ int RunProbe(TCustomDecoder& decoder, const std::vector<std::string>& files, boo
         if (!decoder.LoadFile(path)) {
             exitCode = exFailed;
             if (json)
-                out << "  {\"file\": " << jsonString(path) << ", \"ok\": false, \"error\": "
-                    << jsonString(decoder.LastErrMsg()) << "}";
+                out << "  {\"file\": " << jsonString(path)
+                    << ", \"ok\": false, \"error\": " << jsonString(decoder.LastErrMsg()) << "}";
             else
                 out << path << "\n  File load error: " << decoder.LastErrMsg() << "\n";
             continue;

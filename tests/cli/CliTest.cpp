@@ -4,14 +4,13 @@
 #include "CliProcess.h"
 #include "Fixtures.h"
 
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
 #include <sstream>
 #include <thread>
 
@@ -142,10 +141,12 @@ TEST_F(CliTest, ConvertsTwoFilesToMp3WithUniqueNamesAndReportsRefusals) {
 
     // Again into the same folder, with a file that cannot be opened and preset 0.
     const std::string broken = WriteBroken("broken.avi");
-    const TCliResult again = Run({"convert", "--format", "MP3", "--preset", "0", "--out", out, broken, video});
+    const TCliResult again =
+        Run({"convert", "--format", "MP3", "--preset", "0", "--out", out, broken, video});
     EXPECT_EQ(again.ExitCode, 1) << "a refused file fails the run";
     EXPECT_EQ(filesIn(out), (std::vector<std::string>{"audio.mp3", "av(1).mp3", "av.mp3"}));
-    EXPECT_THAT(again.Out, HasSubstr("Total files: 1\nSucceeded: 1\nFailed: 0\nRefused: 1\nFile load error: "));
+    EXPECT_THAT(again.Out,
+                HasSubstr("Total files: 1\nSucceeded: 1\nFailed: 0\nRefused: 1\nFile load error: "));
     EXPECT_THAT(Probe(out + "/av(1).mp3"), HasSubstr("Sample rate: 44100 Hz"));
 }
 
@@ -183,7 +184,8 @@ TEST_F(CliTest, ParallelRunGivesTheSameOutputsAsOneAtATime) {
     ASSERT_EQ(filesIn(serial), names) << "a missing output folder is created";
     ASSERT_EQ(filesIn(parallel), names);
     for (const std::string& name : names)
-        EXPECT_EQ(factsWithoutPath(Probe(serial + "/" + name)), factsWithoutPath(Probe(parallel + "/" + name)))
+        EXPECT_EQ(factsWithoutPath(Probe(serial + "/" + name)),
+                  factsWithoutPath(Probe(parallel + "/" + name)))
             << name;
 }
 
@@ -196,14 +198,18 @@ TEST_F(CliTest, UsageErrorsStopBeforeAnythingIsWritten) {
     };
     const std::vector<Case> cases{
         {{"convert", "--format", "mp5", "--out", out, video}, "unknown format \"mp5\""},
-        {{"convert", "--format", "mp3", "--preset", "4", "--out", out, video}, "preset 4 is not one of MP3's presets (0 to 3)"},
+        {{"convert", "--format", "mp3", "--preset", "4", "--out", out, video},
+         "preset 4 is not one of MP3's presets (0 to 3)"},
         {{"convert", "--format", "mp3", "--preset", "-1", "--out", out, video}, "preset -1 is not one of"},
         {{"convert", "--format", "mp3", "--preset", "two", "--out", out, video}, "--preset needs a number"},
-        {{"convert", "--format", "mp3", "--out", out, video, logs + "/missing.mp4"}, "no such file: " + logs + "/missing.mp4"},
+        {{"convert", "--format", "mp3", "--out", out, video, logs + "/missing.mp4"},
+         "no such file: " + logs + "/missing.mp4"},
         {{"convert", "--format", "mp3", "--out", notAFolder, video}, "output folder is not a folder"},
-        {{"convert", "--format", "mp3", "--out", notAFolder + "/sub", video}, "output folder cannot be created"},
+        {{"convert", "--format", "mp3", "--out", notAFolder + "/sub", video},
+         "output folder cannot be created"},
         {{"convert", "--out", out, video}, "convert needs --format"},
-        {{"convert", "--format", "mp3", "--parallel", "0", "--out", out, video}, "--parallel needs a number of at least 1"},
+        {{"convert", "--format", "mp3", "--parallel", "0", "--out", out, video},
+         "--parallel needs a number of at least 1"},
         {{"convert", "--format", "mp3", "--out", out}, "no input files given"},
         {{"probe", "--bogus", video}, "unknown option --bogus"},
     };
@@ -234,5 +240,6 @@ TEST_F(CliTest, CtrlCStopsTheRunAndReportsIt) {
     EXPECT_THAT(report, Not(HasSubstr("Succeeded: 6")));
     EXPECT_THAT(report, HasSubstr("Failed.")) << "tasks that were stopped or never ran";
     for (const std::string& name : filesIn(out))
-        EXPECT_GT(fs::file_size(out + "/" + name), 0u) << name << ": tasks that never ran leave no empty files";
+        EXPECT_GT(fs::file_size(out + "/" + name), 0u)
+            << name << ": tasks that never ran leave no empty files";
 }
