@@ -19,11 +19,6 @@ std::string fileNameOf(const std::string& path) {
     return std::filesystem::path(path).filename().string();
 }
 
-bool isRefusal(const std::string& line) {
-    return line.rfind("File load error: ", 0) == 0 || line.rfind("Adding file error: ", 0) == 0 ||
-           line.rfind("Cannot do convert, error: ", 0) == 0;
-}
-
 } // namespace
 
 TConvertCommand::TConvertCommand(TFFEncoder& encoder, TConvertRequest request, TTerminalProgress& progress)
@@ -60,7 +55,7 @@ std::vector<TRunInput> TConvertCommand::AddFiles() {
 void TConvertCommand::Queue(const std::vector<TRunInput>& inputs) {
     const TOutputSelection selection = request_.Selection();
     const TQueueLog log = [this](const std::string& line) {
-        if (!isRefusal(line))
+        if (line == kAddedToListMessage)
             return;
         refused_.push_back(line);
         progress_.Error(line);
