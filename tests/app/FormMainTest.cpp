@@ -178,17 +178,24 @@ TEST(FormMain, ConfigurationErrorsStopTheSetUp) {
     struct Case {
         const char* Edition;
         const char* Remove;
+        const char* Damage;
         const char* Expected;
     };
     const Case cases[] = {
-        {"Name=Broken Skin\nSkin=two\n", nullptr, "'two' is not a valid integer value"},
-        {"Name=Missing Image\n", "close_2.bmp", "close_2.bmp"},
-        {"Name=Missing Folder\nRes=7\n", nullptr, "sounds/res7/toplogo.png"},
+        {"Name=Broken Skin\nSkin=two\n", nullptr, nullptr, "'two' is not a valid integer value"},
+        {"Name=Missing Image\n", "close_2.bmp", nullptr, "close_2.bmp"},
+        {"Name=Damaged Image\n", nullptr, "leftlogo.png", "leftlogo.png"},
+        {"Name=Missing Folder\nRes=7\n", nullptr, nullptr, "sounds/res7/toplogo.png"},
     };
     for (const Case& c : cases) {
         FormUnderTest t(Edition(c.Edition));
         if (c.Remove)
             QFile::remove(t.dir.ResourceFile(c.Remove));
+        if (c.Damage) {
+            QFile damaged(t.dir.ResourceFile(c.Damage));
+            ASSERT_TRUE(damaged.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            damaged.write("not a picture");
+        }
         EXPECT_FALSE(t.form->FormCreate()) << c.Edition;
         ASSERT_EQ(t.services.Dialogs.Shown.size(), 1u) << c.Edition;
         const TMessageRequest& box = t.services.Dialogs.Shown[0];
