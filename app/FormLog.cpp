@@ -1,10 +1,15 @@
 #include "FormLog.h"
 
+#include "FFLog.h"
+#include "FormMain.h"
 #include "MessageDialog.h"
+#include "Placement.h"
+#include "Settings.h"
 
 #include <QEvent>
 #include <QFile>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QVBoxLayout>
@@ -124,8 +129,13 @@ void TFormLog::showEvent(QShowEvent* event) {
 }
 
 void TFormLog::hideEvent(QHideEvent* event) {
-    if (!event->spontaneous() && savePlacement_)
-        savePlacement_(this);
+    if (!event->spontaneous() && savePlacement_) {
+        try {
+            savePlacement_(this);
+        } catch (const std::exception& error) {
+            ErrorBox(services_, this, QString::fromLocal8Bit(error.what()));
+        }
+    }
     QDialog::hideEvent(event);
 }
 
@@ -133,4 +143,20 @@ bool TFormLog::eventFilter(QObject* watched, QEvent* event) {
     if (watched == PanelBottom && event->type() == QEvent::Resize)
         PanelBottomResize();
     return QDialog::eventFilter(watched, event);
+}
+
+void AttachLogWindow(TFormMain& form, TFormLog& log) {
+    form.SetLogWindow(&log);
+    TGlobalVars& globals = form.Globals();
+    log.SetPlacementStore(
+        [&globals](QWidget* window) { LoadPlacement("FormLog", window, SettingsFilePath(globals)); },
+        [&globals](QWidget* window) { SavePlacement("FormLog", window, SettingsFilePath(globals)); });
+    // Lines arrive on the main thread; one that comes after the window is gone is dropped.
+    QPointer<TFormLog> target(&log);
+    TFFLogger& logger = FFLogger();
+    logger.SetLogLevel(llError);
+    logger.OnLog = [target](void*, uint32_t threadId, TLogLevel level, const std::string& message) {
+        if (target)
+            target->FFLoggerLog(threadId, QString::fromStdString(message), level);
+    };
 }

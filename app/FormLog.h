@@ -10,6 +10,7 @@
 class QPlainTextEdit;
 class QPushButton;
 class QWidget;
+class TFormMain;
 
 // The log window: lines from the engine and the application, read, saved or cleared
 // by the user. It lives from start-up to exit and is only shown and hidden.
@@ -49,3 +50,8 @@ private:
 };
 
 QString EngineLogLine(std::uint64_t threadId, int level, const QString& message);
+
+// Start-up: makes log the main window's log window, keeps its placement in section
+// FormLog of the settings file and routes the engine logger's lines (llError and
+// worse) into it. Call before the main window's FormCreate.
+void AttachLogWindow(TFormMain& form, TFormLog& log);

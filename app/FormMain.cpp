@@ -8,6 +8,7 @@
 #include "SettingsFolder.h"
 #include "Wizard.h"
 #include "ImageButton.h"
+#include "LinksMenu.h"
 #include "MainThread.h"
 #include "PageControl.h"
 #include "SkinForm.h"
@@ -77,6 +78,7 @@ TFormMain::TFormMain(TGlobalVars& globals, TServices services, std::string exeDi
     CreateFormatButtons();
     Pages = BuildWizardPages(*this);
     Wizard = new TWizard(*this, Pages);
+    LinksMenu = new TLinksMenu(*this);
 }
 
 TFormMain::~TFormMain() {

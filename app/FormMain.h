@@ -16,6 +16,7 @@ class QLabel;
 class TImageButton;
 class TPageControl;
 class TSkinForm;
+class TLinksMenu;
 class TWizard;
 struct TEditionRow;
 
@@ -110,6 +111,8 @@ public:
     // The wizard's page widgets and page flow.
     TWizardPages Pages;
     TWizard* Wizard = nullptr;
+    // The Help button's menu of web links and the about box.
+    TLinksMenu* LinksMenu = nullptr;
 
 protected:
     bool event(QEvent* event) override;

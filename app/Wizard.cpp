@@ -86,7 +86,6 @@ void BindButtonToAction(QAbstractButton* button, QAction* action) {
     auto sync = [button, action] {
         button->setText(action->text());
         button->setEnabled(action->isEnabled());
-        button->setVisible(action->isVisible());
     };
     sync();
     QObject::connect(action, &QAction::changed, button, sync);

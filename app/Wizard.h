@@ -102,6 +102,6 @@ private:
     TServices services_;
 };
 
-// Keeps a button's caption, enabling and visibility in step with an action and
+// Keeps a button's caption and enabling in step with an action and
 // triggers the action on click.
 void BindButtonToAction(QAbstractButton* button, QAction* action);

@@ -1,5 +1,6 @@
 #include "EditionFile.h"
 #include "EditionSetup.h"
+#include "FormLog.h"
 #include "FormMain.h"
 #include "MainThreadBridge.h"
 #include "Services.h"
@@ -14,7 +15,10 @@ int main(int argc, char* argv[]) {
 
     TGlobalVars globals;
     TDesktopServices services;
+    // Declared first so it outlives the main window, which writes into it to the end.
+    TFormLog formLog(services.Bundle());
     TFormMain formMain(globals, services.Bundle(), exeDir);
+    AttachLogWindow(formMain, formLog);
     formMain.FormCreate();
     return QApplication::exec();
 }

@@ -1,10 +1,12 @@
 #include "Wizard.h"
 
 #include "EditionTestDir.h"
+#include "FFLog.h"
 #include "FormLog.h"
 #include "GalleryShot.h"
 #include "ImageButton.h"
 #include "PageControl.h"
+#include "Settings.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -409,10 +411,33 @@ TEST_F(WizardFlow, ModeImagesPickTheirRouteAndLogButtonShowsTheLog) {
     EXPECT_TRUE(pages->RadioButtonDownloadVideo->isChecked());
 
     TFormLog log(fut->services.Bundle());
-    form->SetLogWindow(&log);
+    AttachLogWindow(*form, log);
     form->ButtonLog->click();
     EXPECT_TRUE(log.isVisible());
+
+    // Engine lines at llError and worse reach the log in the designed form.
+    FFLogger().Log(nullptr, llWarning, "Past duration too large");
+    FFLogger().Deliver(nullptr, 1234, llError, "Invalid data");
+    EXPECT_EQ(log.MemoLog->toPlainText(), "#1234.3: Invalid data");
+
+    // Closing the log stores its placement in the settings file.
     log.close();
+    QFile settings(SettingsFilePath(fut->vars));
+    ASSERT_TRUE(settings.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(settings.readAll().contains("[FormLog]"));
+}
+
+TEST_F(WizardFlow, SavingErrorsAtCloseAreShownAndClosingGoesOn) {
+    Start(kEditionWithDownload);
+    form->show();
+    QFile blocker(Folder("file"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    fut->vars.SettingsDir = Folder("file") + "/"; // no folder can live below a plain file
+    form->ButtonClose->click();                  // closes without asking
+    EXPECT_FALSE(form->isVisible());
+    ASSERT_EQ(dialogs->Shown.size(), 1u);
+    EXPECT_EQ(dialogs->Shown[0].Kind, TMsgDlgType::mtError);
 }
 
 } // namespace
