@@ -360,4 +360,19 @@ TEST_F(CoreTest, LimitsAndStatistics) {
         EXPECT_LT(std::filesystem::file_size(out), 200000u);
         EXPECT_LT(ProbeFile(out).videoFrames, 60);
     }
+    {
+        // "ss" before the input seeks it; the output starts at zero and is shorter by that much.
+        TCustomFFmpeg task;
+        task.SetOption("ss", "1");
+        ASSERT_TRUE(task.OpenInput(Fixtures::Path("av.mp4")));
+        EXPECT_NEAR(double(task.TotalTime()) / 1e6, 2.0, 0.1);
+        task.SetVideoCodec("mpeg4");
+        task.SetAudioCodec("libmp3lame");
+        const std::string out = Out("seeked.avi");
+        ASSERT_GE(task.OpenOutput(out), 0) << task.LastErrMsg();
+        ASSERT_EQ(RunTask(task), "");
+        const TProbe p = ProbeFile(out);
+        EXPECT_NEAR(p.firstVideoSec, 0.0, 0.05);
+        EXPECT_NEAR(double(p.videoFrames), 50.0, 2.0);
+    }
 }
