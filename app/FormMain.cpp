@@ -2,7 +2,14 @@
 
 #include "EditionFile.h"
 #include "EditionSetup.h"
+#include "ConversionRunPage.h"
 #include "EditionTable.h"
+#include "FFLoad.h"
+#include "FormLog.h"
+#include "FormShutdown.h"
+#include "FormatPage.h"
+#include "InputListPage.h"
+#include "Links.h"
 #include "Placement.h"
 #include "Settings.h"
 #include "SettingsFolder.h"
@@ -11,6 +18,7 @@
 #include "LinksMenu.h"
 #include "MainThread.h"
 #include "PageControl.h"
+#include "PowerAction.h"
 #include "SkinForm.h"
 
 #include <QAction>
@@ -79,6 +87,7 @@ TFormMain::TFormMain(TGlobalVars& globals, TServices services, std::string exeDi
     Pages = BuildWizardPages(*this);
     Wizard = new TWizard(*this, Pages);
     LinksMenu = new TLinksMenu(*this);
+    CreateConversionPages();
 }
 
 TFormMain::~TFormMain() {
@@ -86,6 +95,45 @@ TFormMain::~TFormMain() {
     // and slots may look at the window's members while the widgets are torn down.
     for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
         delete child;
+}
+
+void TFormMain::CreateConversionPages() {
+    FFEncoder = std::make_unique<TFFEncoder>();
+    auto log = [this](const QString& line) { AppendLogLine(line); };
+    InputListPage =
+        std::make_unique<TInputListPage>(*this, *Pages.NextGrid, FFEncoder->Decoder(), globals_, services_, log);
+    InputListPage->BindActions({Wizard->ActionAdd, Wizard->ActionDelete, Wizard->ActionClear, Wizard->ActionMoveUp,
+                                Wizard->ActionMoveDown, Wizard->ActionPlay});
+
+    TFormatPageWidgets format;
+    format.ClassButtons = {ButtonToFormatVideo, ButtonToFormatDevice, ButtonToFormatAudio};
+    format.ClassPages = {TabSheetToFormatVideo, TabSheetToFormatDevice, TabSheetToFormatAudio};
+    format.RzPageControlToFormat = RzPageControlToFormat;
+    format.FormatButtons = formatButtons_;
+    FormatPage = std::make_unique<TFormatPage>(format, globals_);
+    Wizard->Hooks.ShowFormatSelection = [this] { FormatPage->ShowSelection(); };
+    Wizard->Hooks.TakeFormatSelection = [this] { FormatPage->TakeSelection(); };
+
+    const TConversionRunWidgets run{Pages.NextGrid,         Pages.ListViewConverting, Pages.LabelCurrentFileTitle,
+                                    Pages.LabelCurrentFile, Pages.LabelEstimated,     Pages.LabelElapsed,
+                                    Pages.LabelTimeLeft,    Pages.ProgressBar,        Pages.LabelProgress,
+                                    Pages.CheckBoxPlayASound, Pages.CheckBoxShutdown, Pages.CheckBoxPreview};
+    TConversionRunHooks hooks;
+    hooks.AppendLogLine = log;
+    hooks.ShowConversionSummary = [this] { Wizard->ShowConversionSummary(); };
+    hooks.ShutdownCountdown = [this] { return ShowShutdownCountdown(this); };
+    hooks.ShutDown = [this] { PowerAction(services_.Power, TPowerKind::pkShutdown); };
+    hooks.SendRunFinished = [this] { SendPrivateMessage(pmConversionEnded); };
+    ConversionRunPage = std::make_unique<TConversionRunPage>(run, *FFEncoder, globals_, services_,
+                                                             QString::fromStdString(exeDir_), hooks);
+    Wizard->Hooks.StopEncoder = [this] { ConversionRunPage->StopConversion(); };
+    SetMessageHandler(pmStartConversion, [this] { ConversionRunPage->StartConversionRun(); });
+    SetMessageHandler(pmConversionEnded, [this] { ConversionRunPage->ConversionRunFinished(); });
+}
+
+void TFormMain::AppendLogLine(const QString& line) {
+    if (auto* log = qobject_cast<TFormLog*>(logWindow_))
+        log->AppendLogLine(line);
 }
 
 void TFormMain::CreateComponents() {
@@ -192,7 +240,7 @@ bool TFormMain::FormCreate() {
         if (const QScreen* screen = QGuiApplication::primaryScreen())
             move(screen->geometry().center() - rect().center());
     }
-    // The input list, the format catalogue and the add-files dialog set themselves up here.
+    InputListPage->SetSupportAddress(LookupLink(TLinkKind::lkSupport, title));
     setAcceptDrops(true);
     LoadPlacement(QStringLiteral("Form"), this, SettingsFilePath(globals_));
     if (!LoadMediaLibraries())
@@ -207,10 +255,11 @@ bool TFormMain::FormCreate() {
 }
 
 bool TFormMain::LoadMediaLibraries() {
-    // The encoder component (TFFEncoder) is wired here: when its LibrariesLoaded is
-    // false, LoadLibraries(<exe dir>/lib); on failure its LastErrMsg goes to the log
-    // window as one line and false ends the set-up.
-    return true;
+    FFEngineStart();
+    if (FFEncoder->LibrariesLoaded() || FFEncoder->LoadLibraries(exeDir_ + "lib"))
+        return true;
+    AppendLogLine(QString::fromStdString(FFEncoder->LastErrMsg()));
+    return false;
 }
 
 void TFormMain::UpdateClipboardFlag() {
@@ -262,6 +311,9 @@ void TFormMain::ButtonCloseClick() {
 }
 
 void TFormMain::closeEvent(QCloseEvent* event) {
+    // No conversion event may reach the closing window; the running tasks end first.
+    ConversionRunPage->DetachEncoder();
+    FFEncoder->Stop(true);
     FormClose();
     event->accept();
 }

@@ -9,6 +9,7 @@
 #include <array>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 
 class QAction;
@@ -16,6 +17,10 @@ class QLabel;
 class TImageButton;
 class TPageControl;
 class TSkinForm;
+class TConversionRunPage;
+class TFFEncoder;
+class TFormatPage;
+class TInputListPage;
 class TLinksMenu;
 class TWizard;
 struct TEditionRow;
@@ -113,6 +118,11 @@ public:
     TWizard* Wizard = nullptr;
     // The Help button's menu of web links and the about box.
     TLinksMenu* LinksMenu = nullptr;
+    // The encoder component and the conversion pages that use it (the pages go first).
+    std::unique_ptr<TFFEncoder> FFEncoder;
+    std::unique_ptr<TInputListPage> InputListPage;
+    std::unique_ptr<TFormatPage> FormatPage;
+    std::unique_ptr<TConversionRunPage> ConversionRunPage;
 
 protected:
     bool event(QEvent* event) override;
@@ -122,6 +132,8 @@ private:
     void CreateComponents();
     void CreatePages();
     void CreateFormatButtons();
+    void CreateConversionPages();
+    void AppendLogLine(const QString& line);
     void DeferredShow();
     void UpdateClipboardFlag();
     // Saves the settings and both placements; errors are shown, closing goes on.

@@ -1,14 +1,13 @@
 #pragma once
 
+#include "FormatCatalog.h" // TFormatClass: fcVideo, fcDevice, fcAudio
+
 #include <QString>
 #include <QStringList>
 
 #include <array>
 #include <chrono>
 #include <cstdint>
-
-// Format classes, numbered as the settings file stores them.
-enum TFormatClass : uint8_t { fcVideo = 0, fcDevice = 1, fcAudio = 2 };
 
 // The 24 output formats in the order of the preset indices.
 enum TPresetSlot : int {

@@ -2,6 +2,7 @@
 
 #include "FormMain.h"
 #include "PageControl.h"
+#include "SlideGrid.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -76,7 +77,7 @@ void buildModePage(TFormMain& form, TWizardPages& p, QSize size) {
 }
 
 void buildFilesPage(TFormMain& form, TWizardPages& p, QSize size) {
-    p.NextGrid = place<QTableWidget>(form.TabSheetStep1, "NextGrid", {0, 0, size.width(), size.height()}, 0,
+    p.NextGrid = place<TSlideGrid>(form.TabSheetStep1, "NextGrid", {0, 0, size.width(), size.height()}, 0,
                                      kInputColumns);
     p.NextGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
     p.NextGrid->setSelectionMode(QAbstractItemView::SingleSelection);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SlideGrid.h"
+
 #include <QLabel>
 
 class QCheckBox;
@@ -34,7 +36,7 @@ struct TWizardPages {
     QRadioButton* RadioButtonDownloadVideo = nullptr;
     QRadioButton* RadioButtonConvertVideo = nullptr;
     // TabSheetStep1
-    QTableWidget* NextGrid = nullptr;
+    TSlideGrid* NextGrid = nullptr;
     // TabSheetStep2
     QLineEdit* EditOutputDir = nullptr;
     QPushButton* ButtonSelectDir = nullptr;

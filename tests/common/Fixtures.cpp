@@ -38,6 +38,7 @@ const std::map<std::string, std::string>& table() {
         {"proof_audio.mp3", "-f lavfi -i sine=frequency=440:sample_rate=44100:duration=1 -ac 2 -c:a libmp3lame "
                             "-b:a 128k"},
         {"still.png", "-f lavfi -i testsrc=size=320x240:rate=1:duration=1 -frames:v 1"},
+        {"long_tone.mp3", "-f lavfi -i sine=frequency=330:sample_rate=22050:duration=240 -c:a libmp3lame -b:a 64k"},
         {"video_nodur.h264", "-f lavfi -i testsrc=size=176x144:rate=25:duration=2 -c:v libx264 -preset ultrafast "
                              "-pix_fmt yuv420p"},
         {"av.ts", "-f lavfi -i testsrc=size=320x240:rate=25:duration=2 -f lavfi -i sine=duration=2 "

@@ -1,0 +1,230 @@
+#include "ConversionRunPage.h"
+
+#include "ConversionQueue.h"
+#include "InputRowTexts.h"
+#include "MainThread.h"
+#include "PathUtils.h"
+#include "PreviewWindow.h"
+#include "TimeTexts.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QProgressBar>
+#include <QTableWidget>
+#include <QTreeWidget>
+
+namespace {
+
+// Columns of ListViewConverting.
+enum TConvertingColumn { ccName = 0, ccDuration = 1, ccThird = 2, ccFourth = 3, ccPath = 4 };
+
+QString cellText(const QTableWidget* grid, int row, int column) {
+    const QTableWidgetItem* item = grid->item(row, column);
+    return item ? item->text() : QString();
+}
+
+TOutputSelection selectionOf(const TGlobalVars& globals) {
+    TOutputSelection selection;
+    selection.OutputFileDir = globals.OutputFileDir.toStdString();
+    selection.OutputFormatClass = globals.OutputFormatClass;
+    selection.OutputVideoFormat = globals.OutputVideoFormat;
+    selection.OutputDeviceFormat = globals.OutputDeviceFormat;
+    selection.OutputAudioFormat = globals.OutputAudioFormat;
+    for (size_t i = 0; i < selection.Presets.size(); ++i)
+        selection.Presets[i] = globals.Presets[i];
+    return selection;
+}
+
+QString folderOf(const QString& path) {
+    return QString::fromStdString(WithTrailingBackslash(QFileInfo(path).absolutePath().toStdString()));
+}
+
+QString clock(double seconds) {
+    return QString::fromStdString(FormatClockText(seconds));
+}
+
+} // namespace
+
+TConversionRunPage::TConversionRunPage(const TConversionRunWidgets& widgets, TFFEncoder& encoder,
+                                       TGlobalVars& globals, TServices services, QString exeDir,
+                                       TConversionRunHooks hooks, QObject* parent)
+    : QObject(parent), w_(widgets), encoder_(encoder), globals_(globals), services_(services),
+      exeDir_(std::move(exeDir)), hooks_(std::move(hooks)) {
+    encoder_.OnProgress = [this](TCustomEncoder& sender, PProgressInfo info) { FFEncoderProgress(sender, info); };
+    encoder_.OnTerminate = [this](TCustomEncoder& sender, TTerminateInfo info) {
+        FFEncoderTerminate(sender, std::move(info));
+    };
+    InstallPreviewWindow();
+    connect(w_.CheckBoxPlayASound, &QCheckBox::clicked, this, &TConversionRunPage::CheckBoxPlayASoundClick);
+    connect(w_.CheckBoxShutdown, &QCheckBox::clicked, this, &TConversionRunPage::CheckBoxShutdownClick);
+    connect(w_.CheckBoxPreview, &QCheckBox::clicked, this, &TConversionRunPage::CheckBoxPreviewClick);
+}
+
+TConversionRunPage::~TConversionRunPage() {
+    DetachEncoder();
+}
+
+void TConversionRunPage::DetachEncoder() {
+    encoder_.OnProgress = nullptr;
+    encoder_.OnTerminate = nullptr;
+    encoder_.OnVideoInputHook = nullptr;
+    encoder_.OnVideoOutputHook = nullptr;
+    run_.Abandon();
+}
+
+void TConversionRunPage::Log(const QString& line) {
+    if (hooks_.AppendLogLine)
+        hooks_.AppendLogLine(line);
+}
+
+void TConversionRunPage::StartConversionRun() {
+    QCoreApplication::processEvents();
+    joinMode_ = globals_.JoinMode;
+    const bool join = joinMode_;
+    const std::vector<TQueuedFile> queued = QueueTasks(join);
+    run_.SetTotalFiles(join ? 1 : static_cast<int>(queued.size()));
+    QTreeWidgetItem* header = w_.ListViewConverting->headerItem();
+    header->setText(ccThird, join ? QStringLiteral("Width x Height") : QStringLiteral("Status"));
+    header->setText(ccFourth, join ? QStringLiteral("Aspect Ratio") : QStringLiteral("Progress"));
+    w_.LabelCurrentFileTitle->setText(join ? QStringLiteral("Output file:") : QStringLiteral("Current file:"));
+
+    run_.Start(TConversionRun::Clock::now());
+    globals_.RunStartTime = run_.StartTime();
+    globals_.TotalDurationUs = run_.TotalDurationUs();
+    globals_.ProcessedDurationUs = 0;
+    tasksStarted_ = encoder_.TaskCount();
+    encoder_.StartTask(1);
+}
+
+std::vector<TQueuedFile> TConversionRunPage::QueueTasks(bool join) {
+    w_.ListViewConverting->clear();
+    std::vector<TRunInput> inputs;
+    for (int row = 0; row < w_.NextGrid->rowCount(); ++row)
+        inputs.push_back({cellText(w_.NextGrid, row, NxTextColumnFileFullName).toStdString(),
+                          RealDurationOf(cellText(w_.NextGrid, row, NxTextColumnRealDuration).toStdString())});
+    const auto log = [this](const std::string& line) { Log(QString::fromStdString(line)); };
+    const TOutputSelection selection = selectionOf(globals_);
+    std::vector<TQueuedFile> queued = join ? QueueJoinTask(encoder_, selection, inputs, run_, log)
+                                           : QueueConversionTasks(encoder_, selection, inputs, run_, log);
+    for (const TQueuedFile& file : queued) {
+        const QString path = QString::fromStdString(inputs[file.InputIndex].Path);
+        const QString name = QFileInfo(path).fileName();
+        if (join) {
+            const int row = file.InputIndex;
+            const QString size =
+                cellText(w_.NextGrid, row, NxTextColumnWidth) + "x" + cellText(w_.NextGrid, row, NxTextColumnHeight);
+            new QTreeWidgetItem(w_.ListViewConverting,
+                                {name, QString::fromStdString(FormatDurationText(file.DurationUs)), size,
+                                 cellText(w_.NextGrid, row, NxTextColumnAspectRatio),
+                                 QString::fromStdString(file.OutputFileName)});
+        } else {
+            new QTreeWidgetItem(w_.ListViewConverting,
+                                {name, QString::fromStdString(InputDurationText(file.DurationUs)),
+                                 QStringLiteral("Waiting..."), QString(), folderOf(path)});
+        }
+    }
+    return queued;
+}
+
+void TConversionRunPage::FFEncoderProgress(TCustomEncoder&, PProgressInfo AProgressInfo) {
+    const TProgressInfo& info = *AProgressInfo;
+    QTreeWidgetItem* row = w_.ListViewConverting->topLevelItem(info.TaskIndex);
+    if (row)
+        w_.LabelCurrentFile->setText(joinMode_ ? row->text(ccPath) : row->text(ccPath) + row->text(ccName));
+    const int position = TaskPosition(info.OutputTime, info.TotalTime);
+    if (position >= 0) {
+        w_.ProgressBar->setValue(std::clamp(position, 0, 100));
+        const QString percent = QString::number(w_.ProgressBar->value()) + "%";
+        w_.LabelProgress->setText(percent);
+        if (row && !joinMode_) {
+            row->setText(ccFourth, percent);
+            row->setText(ccThird, QStringLiteral("Converting..."));
+        }
+    } else if (row && !joinMode_) {
+        row->setText(ccFourth, QStringLiteral("N/A"));
+    }
+    if (const auto figures = run_.Estimate(info.OutputTime, TConversionRun::Clock::now())) {
+        w_.LabelEstimated->setText(clock(figures->EstimatedSec));
+        w_.LabelElapsed->setText(clock(figures->ElapsedSec));
+        w_.LabelTimeLeft->setText(clock(figures->LeftSec));
+    }
+}
+
+void TConversionRunPage::FFEncoderTerminate(TCustomEncoder&, TTerminateInfo ATerminateInfo) {
+    if (ATerminateInfo.TaskIndex >= 0) {
+        run_.TaskEnded(ATerminateInfo.TaskIndex, ATerminateInfo.Completed, ATerminateInfo.Failed,
+                       ATerminateInfo.ErrorMessage);
+        MainThread::Send([this, index = ATerminateInfo.TaskIndex, completed = ATerminateInfo.Completed] {
+            TaskEndedOnMainThread(index, completed);
+        });
+        return;
+    }
+    // The run's end: every task's end must be counted before the summary.
+    if (!run_.WaitAllCounted(tasksStarted_))
+        return;
+    MainThread::Send([this] { RunEndedOnMainThread(); });
+    if (hooks_.SendRunFinished)
+        hooks_.SendRunFinished();
+    else
+        MainThread::Send([this] { ConversionRunFinished(); });
+}
+
+void TConversionRunPage::TaskEndedOnMainThread(int taskIndex, bool completed) {
+    QTreeWidgetItem* row = w_.ListViewConverting->topLevelItem(taskIndex);
+    if (completed) {
+        w_.LabelProgress->setText(QStringLiteral("100%"));
+        w_.ProgressBar->setValue(100);
+        if (row && !joinMode_) {
+            row->setText(ccFourth, QStringLiteral("100%"));
+            row->setText(ccThird, QStringLiteral("Finish."));
+        }
+    } else if (row && !joinMode_) {
+        row->setText(ccThird, QStringLiteral("Failed."));
+    }
+    globals_.ProcessedDurationUs = run_.FinishedDurationUs();
+}
+
+void TConversionRunPage::RunEndedOnMainThread() {
+    encoder_.ClearTasks();
+    w_.LabelCurrentFile->setText(QStringLiteral("..."));
+    w_.LabelProgress->setText(QStringLiteral("0%"));
+    w_.ProgressBar->setValue(0);
+}
+
+void TConversionRunPage::ConversionRunFinished() {
+    globals_.FilesInRun = run_.TotalFiles();
+    globals_.FilesConverted = run_.Succeeded();
+    globals_.ErrorList.clear();
+    for (const std::string& line : run_.ErrorList())
+        globals_.ErrorList << QString::fromStdString(line);
+    if (w_.CheckBoxPlayASound->isChecked())
+        services_.Sound.PlayFile(SoundFile(run_.Succeeded() < run_.TotalFiles() ? "fail.wav" : "done.wav"));
+    if (w_.CheckBoxShutdown->isChecked() && hooks_.ShutdownCountdown && hooks_.ShutdownCountdown() &&
+        hooks_.ShutDown)
+        hooks_.ShutDown();
+    if (hooks_.ShowConversionSummary)
+        hooks_.ShowConversionSummary();
+}
+
+void TConversionRunPage::StopConversion() {
+    encoder_.Stop(true);
+}
+
+QString TConversionRunPage::SoundFile(const char* name) const {
+    return QDir(exeDir_).filePath(QStringLiteral("sounds/") + QLatin1String(name));
+}
+
+void TConversionRunPage::CheckBoxPlayASoundClick() {
+    globals_.PlayASoundWhenFinished = w_.CheckBoxPlayASound->isChecked();
+}
+
+void TConversionRunPage::CheckBoxShutdownClick() {
+    globals_.ShutDownWhenFinished = w_.CheckBoxShutdown->isChecked();
+}
+
+void TConversionRunPage::CheckBoxPreviewClick() {
+    encoder_.SetPreview(w_.CheckBoxPreview->isChecked());
+}

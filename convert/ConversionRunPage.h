@@ -1,0 +1,99 @@
+#pragma once
+
+#include "ConversionQueue.h"
+#include "ConversionRun.h"
+#include "FFEncode.h"
+#include "GlobalVars.h"
+#include "Services.h"
+
+#include <QObject>
+#include <QString>
+
+#include <atomic>
+#include <functional>
+#include <vector>
+
+class QCheckBox;
+class QLabel;
+class QProgressBar;
+class QTableWidget;
+class QTreeWidget;
+
+// The converting page's widgets, and the input list it reads.
+struct TConversionRunWidgets {
+    QTableWidget* NextGrid = nullptr;
+    QTreeWidget* ListViewConverting = nullptr;
+    QLabel* LabelCurrentFileTitle = nullptr;
+    QLabel* LabelCurrentFile = nullptr;
+    QLabel* LabelEstimated = nullptr;
+    QLabel* LabelElapsed = nullptr;
+    QLabel* LabelTimeLeft = nullptr;
+    QProgressBar* ProgressBar = nullptr;
+    QLabel* LabelProgress = nullptr;
+    QCheckBox* CheckBoxPlayASound = nullptr;
+    QCheckBox* CheckBoxShutdown = nullptr;
+    QCheckBox* CheckBoxPreview = nullptr;
+};
+
+// Calls into the rest of the window.
+struct TConversionRunHooks {
+    std::function<void(const QString&)> AppendLogLine;
+    std::function<void()> ShowConversionSummary;
+    // Shows the shutdown countdown modally; true when it ran out.
+    std::function<bool()> ShutdownCountdown;
+    // Switches the machine off (power action of kind 1).
+    std::function<void()> ShutDown;
+    // Hands the run's end to the main thread and waits for it (the window's message 1027,
+    // whose handler is ConversionRunFinished). Unset: a direct main-thread call.
+    std::function<void()> SendRunFinished;
+};
+
+// The conversion run: queues a task per input (or the one join task), starts the
+// encoder, shows per-row status, the overall bar and the time estimates, counts the
+// task ends and, at the end, plays the sound, offers the shutdown and shows the summary.
+class TConversionRunPage : public QObject {
+    Q_OBJECT
+public:
+    // exeDir: the program's folder, holding "sounds".
+    TConversionRunPage(const TConversionRunWidgets& widgets, TFFEncoder& encoder, TGlobalVars& globals,
+                       TServices services, QString exeDir, TConversionRunHooks hooks, QObject* parent = nullptr);
+    ~TConversionRunPage() override;
+
+    // Handler of the run-start message (1026).
+    void StartConversionRun();
+    // Handler of the run-finished message (1027), on the main thread.
+    void ConversionRunFinished();
+    // Cancel on the converting page: stops the encoder and waits.
+    void StopConversion();
+    // The window closes: no encoder event reaches this page any more, and a run end
+    // that waits for task ends gives up.
+    void DetachEncoder();
+
+    void FFEncoderProgress(TCustomEncoder& sender, PProgressInfo AProgressInfo);
+    // Runs on the encoder's notifier threads.
+    void FFEncoderTerminate(TCustomEncoder& sender, TTerminateInfo ATerminateInfo);
+
+    void CheckBoxPlayASoundClick();
+    void CheckBoxShutdownClick();
+    void CheckBoxPreviewClick();
+
+    const TConversionRun& Run() const { return run_; }
+
+private:
+    // One task per input, or the one join task; fills the converting list.
+    std::vector<TQueuedFile> QueueTasks(bool join);
+    void TaskEndedOnMainThread(int taskIndex, bool completed);
+    void RunEndedOnMainThread();
+    void Log(const QString& line);
+    QString SoundFile(const char* name) const;
+
+    TConversionRunWidgets w_;
+    TFFEncoder& encoder_;
+    TGlobalVars& globals_;
+    TServices services_;
+    QString exeDir_;
+    TConversionRunHooks hooks_;
+    TConversionRun run_;
+    bool joinMode_ = false;  // of the current run; main thread
+    std::atomic<int> tasksStarted_{0}; // set before the start, read by the final notification
+};

@@ -1,0 +1,102 @@
+#include "FormatPage.h"
+
+#include "ImageButton.h"
+#include "ImageComboBox.h"
+#include "PageControl.h"
+
+#include <QLabel>
+#include <QStackedWidget>
+
+namespace {
+constexpr QRect kPresetsCaption(10, 134, 60, 20);
+constexpr QRect kPresetsStack(72, 132, 440, 24);
+
+QString text(std::string_view view) {
+    return QString::fromUtf8(view.data(), static_cast<int>(view.size()));
+}
+
+uint8_t& storedFormat(TGlobalVars& globals, TFormatClass formatClass) {
+    switch (formatClass) {
+    case fcVideo:
+        return globals.OutputVideoFormat;
+    case fcDevice:
+        return globals.OutputDeviceFormat;
+    case fcAudio:
+        break;
+    }
+    return globals.OutputAudioFormat;
+}
+} // namespace
+
+TFormatPage::TFormatPage(const TFormatPageWidgets& widgets, TGlobalVars& globals, QObject* parent)
+    : QObject(parent), widgets_(widgets), globals_(globals) {
+    CreatePresetLists();
+    connect(widgets_.ClassButtons[fcVideo], &TImageButton::clicked, this, &TFormatPage::ButtonToFormatVideoClick);
+    connect(widgets_.ClassButtons[fcDevice], &TImageButton::clicked, this,
+            &TFormatPage::ButtonToFormatDeviceClick);
+    connect(widgets_.ClassButtons[fcAudio], &TImageButton::clicked, this, &TFormatPage::ButtonToFormatAudioClick);
+    for (const TFormatInfo& format : AllFormats())
+        if (TImageButton* button = widgets_.FormatButtons[format.Id])
+            connect(button, &TImageButton::clicked, this, [this, id = format.Id] { ButtonFormatClick(id); });
+}
+
+void TFormatPage::CreatePresetLists() {
+    for (int c = 0; c < kFormatClassCount; ++c) {
+        QWidget* page = widgets_.ClassPages[c];
+        auto* caption = new QLabel(QStringLiteral("Presets:"), page);
+        caption->setGeometry(kPresetsCaption);
+        stacks_[c] = new QStackedWidget(page);
+        stacks_[c]->setObjectName(QStringLiteral("StackPresets") + text(FormatClassName(TFormatClass(c))));
+        stacks_[c]->setGeometry(kPresetsStack);
+    }
+    // Filled once with every caption, image 0 and no indentation (the lists have no images).
+    for (const TFormatInfo& format : AllFormats()) {
+        auto* list = new TImageComboBox;
+        list->setObjectName(QStringLiteral("ImageComboBox") + text(format.Name) + QStringLiteral("Presets"));
+        for (std::string_view caption : format.Presets)
+            list->AddItem(text(caption), 0, 0);
+        stacks_[format.Class]->addWidget(list);
+        presetLists_[format.Id] = list;
+    }
+}
+
+TImageComboBox* TFormatPage::FrontPresetList(TFormatClass formatClass) const {
+    return static_cast<TImageComboBox*>(stacks_[formatClass]->currentWidget());
+}
+
+void TFormatPage::ClassButtonClick(TFormatClass formatClass) {
+    for (int c = 0; c < kFormatClassCount; ++c)
+        widgets_.ClassButtons[c]->setEnabled(c != formatClass);
+    widgets_.ClassButtons[formatClass]->setChecked(true);
+    widgets_.RzPageControlToFormat->setCurrentWidget(widgets_.ClassPages[formatClass]);
+    globals_.OutputFormatClass = formatClass;
+}
+
+void TFormatPage::ButtonFormatClick(TFormatId id) {
+    const TFormatInfo& format = FormatInfo(id);
+    for (const TFormatInfo& other : AllFormats()) {
+        if (other.Class != format.Class)
+            continue;
+        if (TImageButton* button = widgets_.FormatButtons[other.Id])
+            button->setEnabled(other.Id != id);
+    }
+    if (TImageButton* button = widgets_.FormatButtons[id])
+        button->setChecked(true);
+    stacks_[format.Class]->setCurrentWidget(presetLists_[id]);
+    storedFormat(globals_, format.Class) = static_cast<uint8_t>(format.IndexInClass);
+}
+
+void TFormatPage::ShowSelection() {
+    if (globals_.OutputFormatClass < kFormatClassCount)
+        ClassButtonClick(TFormatClass(globals_.OutputFormatClass));
+    for (TFormatClass c : {fcAudio, fcVideo, fcDevice})
+        if (const TFormatInfo* format = FindFormat(c, storedFormat(globals_, c)))
+            ButtonFormatClick(format->Id);
+    for (const TFormatInfo& format : AllFormats())
+        presetLists_[format.Id]->SetItemIndex(globals_.Presets[format.Id]);
+}
+
+void TFormatPage::TakeSelection() {
+    for (const TFormatInfo& format : AllFormats())
+        globals_.Presets[format.Id] = presetLists_[format.Id]->ItemIndex();
+}
