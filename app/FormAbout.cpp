@@ -66,10 +66,11 @@ TFormAbout::TFormAbout(TServices services, std::string exeDir, QWidget* parent)
     LabelCopyright = text(TabSheetAbout, kCopyrightCaption, {12, 44, 300, 36});
     LabelCopyright->setObjectName("LabelCopyright");
     LabelCopyright->setWordWrap(true);
-    text(TabSheetAbout, "Web site:", {12, 100, 70, 18});
-    LabelWeb = link(TabSheetAbout, "LabelWeb", {84, 100, 230, 18});
-    text(TabSheetAbout, "Support:", {12, 124, 70, 18});
-    LabelSupportEmail = link(TabSheetAbout, "LabelSupportEmail", {84, 124, 230, 18});
+    // Addresses get a line of their own: they are long and do not wrap.
+    text(TabSheetAbout, "Web site:", {12, 92, 300, 18});
+    LabelWeb = link(TabSheetAbout, "LabelWeb", {12, 110, 305, 18});
+    text(TabSheetAbout, "Support:", {12, 136, 300, 18});
+    LabelSupportEmail = link(TabSheetAbout, "LabelSupportEmail", {12, 154, 305, 18});
 
     text(TabSheetUpdate, "Product information", {12, 10, 300, 18})->setStyleSheet("font-weight: bold");
     auto* group = new QFrame(TabSheetUpdate);

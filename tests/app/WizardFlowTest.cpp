@@ -107,6 +107,7 @@ TEST_F(WizardFlow, ConversionRouteWithDownloadMode) {
     EXPECT_EQ(wizard->CurrentPage(), TWizardPage::Step1);
 
     AddInputRows(2);
+    GalleryShot(form, "Wizard-Step1");
     fut->vars.OutputFileDir = "/stored/output";
     wizard->ActionNext->trigger();
     ExpectTexts(TWizardPage::Step2, "Convert", true, true, "Cancel");
@@ -276,6 +277,7 @@ TEST_F(WizardFlow, DownloadRoute) {
 
     pages->EditURLOutput->setText(Folder("videos"));
     pages->CheckBoxYouTubeQuality->setChecked(true);
+    GalleryShot(form, "Wizard-Step5");
     wizard->ActionNext->trigger();
     ExpectTexts(TWizardPage::Step6, "Next", false, false, "Cancel");
     EXPECT_EQ(fut->vars.OutputURLDir, Folder("videos") + "/");
