@@ -36,7 +36,8 @@ TClickLabel* link(QWidget* parent, const char* name, QRect bounds) {
 } // namespace
 
 TFormAbout::TFormAbout(TServices services, std::string exeDir, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+    : QDialog(parent,
+              Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       services_(services), exeDir_(std::move(exeDir)) {
     setObjectName("FormAbout");
     setWindowTitle("About ");
@@ -105,7 +106,8 @@ std::optional<QString> TFormAbout::FormCreate() {
         return QStringLiteral("'%1' is not a valid integer value").arg(QString::fromStdString(edition.Skin));
 
     LabelVersion->setText(LabelVersion->text().replace("%s", QString::fromStdString(edition.Version)));
-    LabelCopyright->setText(kCopyrightCaption.arg(QString::number(year), QString::fromStdString(edition.Copyright)));
+    LabelCopyright->setText(
+        kCopyrightCaption.arg(QString::number(year), QString::fromStdString(edition.Copyright)));
 
     if (skin == 3) {
         PanelmageLeft->hide();
@@ -121,7 +123,7 @@ std::optional<QString> TFormAbout::FormCreate() {
         if (image.isNull())
             return QStringLiteral("Cannot load \"%1\": %2").arg(path, reader.errorString());
         ImageLeft->setPixmap(QPixmap::fromImage(image).scaled(ImageLeft->size(), Qt::KeepAspectRatio,
-                                                             Qt::SmoothTransformation));
+                                                              Qt::SmoothTransformation));
     }
 
     const QString title = ApplicationTitle();
@@ -154,6 +156,7 @@ void ShowAboutBox(TServices services, const std::string& exeDir, QWidget* mainWi
         return;
     }
     const QRect main = mainWindow->geometry();
-    about.move(main.x() + (main.width() - about.width()) / 2, main.y() + (main.height() - about.height()) / 2);
+    about.move(main.x() + (main.width() - about.width()) / 2,
+               main.y() + (main.height() - about.height()) / 2);
     about.exec();
 }

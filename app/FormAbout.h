@@ -3,7 +3,6 @@
 #include "Services.h"
 
 #include <QDialog>
-
 #include <optional>
 #include <string>
 

@@ -33,8 +33,9 @@ QString EngineLogLine(std::uint64_t threadId, int level, const QString& message)
 }
 
 TFormLog::TFormLog(TServices services, QWidget* parent)
-    : QDialog(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint |
-                          Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint),
+    : QDialog(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint |
+                          Qt::WindowStaysOnTopHint),
       services_(services) {
     setObjectName("FormLog");
     setWindowTitle("Log");
@@ -97,15 +98,17 @@ void TFormLog::ButtonSaveClick() {
         for (const QString& line : lines)
             text += line.toUtf8() + "\r\n";
     QFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(text) != text.size() || !file.flush()) {
-        ErrorBox(services_, this, QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, file.errorString()));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(text) != text.size() ||
+        !file.flush()) {
+        ErrorBox(services_, this,
+                 QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, file.errorString()));
     }
 }
 
 void TFormLog::ButtonDeleteClick() {
-    const auto answer =
-        ShowMessageDialog(services_, this, "Really delete log file?", "Delete log?", TMsgDlgType::mtConfirmation, {},
-                          QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    const auto answer = ShowMessageDialog(services_, this, "Really delete log file?", "Delete log?",
+                                          TMsgDlgType::mtConfirmation, {},
+                                          QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     if (answer != QMessageBox::Yes)
         return;
     MemoLog->clear();

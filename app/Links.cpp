@@ -6,12 +6,12 @@ namespace {
 
 // Path of a derived address after the slug, by link kind (home page is never derived).
 constexpr std::array<const char*, kLinkKindCount> kDerivedSuffix = {
-    "/help/Help_Content.html",   // help content
+    "/help/Help_Content.html",    // help content
     "/help/HowTosVideoDemo.html", // tutorials
-    "",                          // home page
-    "/help/MoreFreeTools.html",  // more tools
+    "",                           // home page
+    "/help/MoreFreeTools.html",   // more tools
     "/help/CheckForUpdates.html", // updates
-    "/help/Support.html",        // support
+    "/help/Support.html",         // support
 };
 
 // The 8-character prefix row names its free editions "<name> Free ...".

@@ -43,8 +43,8 @@ void TLinksMenu::CreateActions() {
 
     const LinkActionRow rows[] = {
         {&TLinksMenu::ActionHelpContent, "ActionHelpContent", "Help Content", TLinkKind::lkHelpContent},
-        {&TLinksMenu::ActionHowTosTutorialVideos, "ActionHowTosTutorialVideos", "How Tos && Tutorial Videos...",
-         TLinkKind::lkTutorials},
+        {&TLinksMenu::ActionHowTosTutorialVideos, "ActionHowTosTutorialVideos",
+         "How Tos && Tutorial Videos...", TLinkKind::lkTutorials},
         {&TLinksMenu::ActionHomePage, "ActionHomePage", "Home Page", TLinkKind::lkHomePage},
         {&TLinksMenu::ActionCheckforUpdates, "ActionCheckforUpdates", "Check for Updates...",
          TLinkKind::lkUpdates},
@@ -61,7 +61,8 @@ void TLinksMenu::CreateActions() {
     ActionHelpContent->setShortcut(QKeySequence(Qt::Key_F1));
     form_.addAction(ActionHelpContent);
 
-    connect(form_.ActionMoreFreeTools, &QAction::triggered, this, [this] { OpenLink(TLinkKind::lkMoreTools); });
+    connect(form_.ActionMoreFreeTools, &QAction::triggered, this,
+            [this] { OpenLink(TLinkKind::lkMoreTools); });
     form_.LabelMoreTools->installEventFilter(this);
 
     ActionAbout = new QAction("About", &form_);

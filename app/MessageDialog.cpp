@@ -3,7 +3,6 @@
 #include "EditionSetup.h"
 
 #include <QPushButton>
-
 #include <array>
 #include <utility>
 
@@ -11,9 +10,8 @@ namespace {
 
 // Button order of the dialog; custom captions are applied in this order.
 constexpr std::array kButtonOrder = {
-    QMessageBox::Yes,    QMessageBox::No,      QMessageBox::Ok,       QMessageBox::Cancel,
-    QMessageBox::Abort,  QMessageBox::Retry,   QMessageBox::Ignore,   QMessageBox::NoToAll,
-    QMessageBox::YesToAll, QMessageBox::Help,
+    QMessageBox::Yes,   QMessageBox::No,     QMessageBox::Ok,      QMessageBox::Cancel,   QMessageBox::Abort,
+    QMessageBox::Retry, QMessageBox::Ignore, QMessageBox::NoToAll, QMessageBox::YesToAll, QMessageBox::Help,
 };
 
 struct KindRow {
@@ -40,7 +38,8 @@ const KindRow& kindRow(TMsgDlgType kind) {
 } // namespace
 
 QMessageBox::StandardButton RunMessageBox(QWidget* parent, const TMessageRequest& request) {
-    QMessageBox box(kindRow(request.Kind).icon, request.Caption, request.Message, QMessageBox::NoButton, parent);
+    QMessageBox box(kindRow(request.Kind).icon, request.Caption, request.Message, QMessageBox::NoButton,
+                    parent);
     int captionIndex = 0;
     for (QMessageBox::StandardButton id : kButtonOrder) {
         if (!(request.Buttons & id))
@@ -75,7 +74,8 @@ void Notice(TServices& services, QWidget* parent, const QString& message) {
 }
 
 void ErrorBox(TServices& services, QWidget* parent, const QString& message) {
-    ShowMessageDialog(services, parent, message, ApplicationTitle(), TMsgDlgType::mtError, {}, QMessageBox::Ok);
+    ShowMessageDialog(services, parent, message, ApplicationTitle(), TMsgDlgType::mtError, {},
+                      QMessageBox::Ok);
 }
 
 bool BrowseForFolder(TServices& services, QWidget* owner, QString& path, const QString& prompt, int flags,

@@ -11,7 +11,6 @@
 #include <QFileDialog>
 #include <QSoundEffect>
 #include <QUrl>
-
 #include <array>
 
 namespace {
@@ -24,7 +23,8 @@ public:
 
     bool BrowseForFolder(QWidget* owner, QString& path, const QString& prompt, const QString& root) override {
         const QString start = root.isEmpty() ? path : root;
-        const QString chosen = QFileDialog::getExistingDirectory(owner, prompt, start, QFileDialog::ShowDirsOnly);
+        const QString chosen =
+            QFileDialog::getExistingDirectory(owner, prompt, start, QFileDialog::ShowDirsOnly);
         if (chosen.isEmpty())
             return false;
         path = chosen;
@@ -97,8 +97,8 @@ private:
 
     static const char* logindMethod(TPowerKind kind) {
         static constexpr std::array kMethods = {
-            MethodRow{TPowerKind::pkShutdown, "PowerOff"},   MethodRow{TPowerKind::pkPowerOff, "PowerOff"},
-            MethodRow{TPowerKind::pkReboot, "Reboot"},       MethodRow{TPowerKind::pkHibernate, "Hibernate"},
+            MethodRow{TPowerKind::pkShutdown, "PowerOff"}, MethodRow{TPowerKind::pkPowerOff, "PowerOff"},
+            MethodRow{TPowerKind::pkReboot, "Reboot"},     MethodRow{TPowerKind::pkHibernate, "Hibernate"},
             MethodRow{TPowerKind::pkSuspend, "Suspend"},
         };
         for (const MethodRow& row : kMethods)

@@ -3,7 +3,6 @@
 #include <QMessageBox>
 #include <QString>
 #include <QStringList>
-
 #include <memory>
 
 class QWidget;
@@ -38,7 +37,8 @@ public:
     // button's result when the box was closed.
     virtual QMessageBox::StandardButton MessageDialog(QWidget* parent, const TMessageRequest& request) = 0;
     // Folder browser preselecting path; on confirmation path becomes the chosen folder.
-    virtual bool BrowseForFolder(QWidget* owner, QString& path, const QString& prompt, const QString& root) = 0;
+    virtual bool BrowseForFolder(QWidget* owner, QString& path, const QString& prompt,
+                                 const QString& root) = 0;
     // Empty when the user cancelled. The save dialog asks before overwriting.
     virtual QString SaveFileName(QWidget* parent, const TFileDialogRequest& request) = 0;
     virtual QStringList OpenFileNames(QWidget* parent, const TFileDialogRequest& request) = 0;

@@ -19,7 +19,6 @@
 #include <QRadioButton>
 #include <QTableWidget>
 #include <QTreeWidget>
-
 #include <array>
 
 namespace {
@@ -50,13 +49,14 @@ constexpr std::array<PageTexts, static_cast<int>(TWizardPage::Count)> kPageTexts
     {TWizardPage::Step1,
      "Select the videos you want to convert. Use \"Move Up\" and \"Move Down\" to change the order.", "Next",
      nullptr, true, TBackRule::WithDownloadMode, "Cancel", "Exit"},
-    {TWizardPage::Step2, "Select an output mode and specify a path for the output files.", "Convert", "Join Now",
-     true, TBackRule::Enabled, "Cancel", nullptr},
-    {TWizardPage::Step3, "Conversion information.", "Next", nullptr, false, TBackRule::Disabled, "Cancel", nullptr},
+    {TWizardPage::Step2, "Select an output mode and specify a path for the output files.", "Convert",
+     "Join Now", true, TBackRule::Enabled, "Cancel", nullptr},
+    {TWizardPage::Step3, "Conversion information.", "Next", nullptr, false, TBackRule::Disabled, "Cancel",
+     nullptr},
     {TWizardPage::Step4, "The conversion is finished.", "Finish", nullptr, true, TBackRule::Disabled, "Exit",
      nullptr},
-    {TWizardPage::Step5, "Copy a YouTube link from your browser address bar and Paste here", "Download", nullptr,
-     true, TBackRule::Enabled, "Cancel", nullptr},
+    {TWizardPage::Step5, "Copy a YouTube link from your browser address bar and Paste here", "Download",
+     nullptr, true, TBackRule::Enabled, "Cancel", nullptr},
     {TWizardPage::Step6, "Downloading information.", "Next", nullptr, false, TBackRule::Disabled, "Cancel",
      nullptr},
     {TWizardPage::Step7, "The downloading is finished.", "Finish", nullptr, true, TBackRule::Disabled, "Exit",
@@ -176,9 +176,9 @@ bool TWizard::eventFilter(QObject* watched, QEvent* event) {
 
 TWizardPage TWizard::CurrentPage() const {
     const QWidget* current = form_.PageControlMain->currentWidget();
-    const std::array<const QWidget*, 8> pages = {form_.TabSheetMode,  form_.TabSheetStep1, form_.TabSheetStep2,
-                                                 form_.TabSheetStep3, form_.TabSheetStep4, form_.TabSheetStep5,
-                                                 form_.TabSheetStep6, form_.TabSheetStep7};
+    const std::array<const QWidget*, 8> pages = {
+        form_.TabSheetMode,  form_.TabSheetStep1, form_.TabSheetStep2, form_.TabSheetStep3,
+        form_.TabSheetStep4, form_.TabSheetStep5, form_.TabSheetStep6, form_.TabSheetStep7};
     for (size_t i = 0; i < pages.size(); ++i)
         if (pages[i] == current)
             return static_cast<TWizardPage>(i);

@@ -5,7 +5,6 @@
 #include "WizardPages.h"
 
 #include <QObject>
-
 #include <functional>
 
 class QAbstractButton;

@@ -14,7 +14,6 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -39,7 +38,8 @@ TEST(FormAbout, ShowsTitleVersionHolderAndTheEditionsAddresses) {
     EXPECT_EQ(about.LabalTitle->text(), "Leaf Box Free Sample Tool 2.1");
     EXPECT_EQ(about.LabelVersion->text(), "2.1");
     const QString year = QString::number(QDate::currentDate().year());
-    EXPECT_TRUE(about.LabelCopyright->text().contains(year + " Leaf Works")) << about.LabelCopyright->text().toStdString();
+    EXPECT_TRUE(about.LabelCopyright->text().contains(year + " Leaf Works"))
+        << about.LabelCopyright->text().toStdString();
     EXPECT_EQ(about.LabelWeb->text(), "https://www.vantoleaf.example/leaf-box/");
     EXPECT_EQ(about.LabelSupportEmail->text(),
               "https://www.vantoleaf.example/leaf-box/sampletool/help/Support.html");
@@ -104,11 +104,12 @@ TEST(HelpMenu, LinksOpenTheEditionsAddressesAndAboutIsCentred) {
     // F1 from any widget of the window opens the help content.
     QTest::keyClick(form.ButtonNext, Qt::Key_F1);
     ASSERT_EQ(fut.services.Shell.Opened.size(), 1);
-    EXPECT_EQ(fut.services.Shell.Opened[0], "https://www.vantoleaf.example/video-converter/help/content.html");
+    EXPECT_EQ(fut.services.Shell.Opened[0],
+              "https://www.vantoleaf.example/video-converter/help/content.html");
 
     // The menu pops up right under the button, shifted by the layout's offset (5 in layout 2).
-    const QPoint expected = form.mapToGlobal(
-        QPoint(form.ButtonHelp->x() + 5, form.ButtonHelp->y() + form.ButtonHelp->height()));
+    const QPoint expected =
+        form.mapToGlobal(QPoint(form.ButtonHelp->x() + 5, form.ButtonHelp->y() + form.ButtonHelp->height()));
     EXPECT_EQ(menu.HelpMenuPosition(), expected);
     form.ButtonHelp->click();
     EXPECT_TRUE(menu.PopupMenuHelp->isVisible());
@@ -117,8 +118,8 @@ TEST(HelpMenu, LinksOpenTheEditionsAddressesAndAboutIsCentred) {
     for (QAction* action : menu.PopupMenuHelp->actions())
         items << (action->isSeparator() ? "-" : action->text());
     EXPECT_EQ(items, (QStringList{"Help Content", "How Tos && Tutorial Videos...", "-", "Home Page...",
-                                  "More Tools...", "-", "Check for Updates...", "Contact Technical Support...",
-                                  "-", "About"}));
+                                  "More Tools...", "-", "Check for Updates...",
+                                  "Contact Technical Support...", "-", "About"}));
     menu.PopupMenuHelp->close();
 
     menu.PopupMenuHelp->actions()[3]->trigger(); // Home Page...
@@ -126,11 +127,12 @@ TEST(HelpMenu, LinksOpenTheEditionsAddressesAndAboutIsCentred) {
     QTest::mouseClick(form.LabelMoreTools, Qt::LeftButton);
     menu.ActionCheckforUpdates->trigger();
     menu.ActionContactTechnicalSupport->trigger();
-    EXPECT_EQ(fut.services.Shell.Opened.mid(1),
-              (QStringList{"https://www.vantoleaf.example/video-converter/", "https://www.vantoleaf.example/tools.html",
-                           "https://www.vantoleaf.example/tools.html",
-                           "https://www.vantoleaf.example/video-converter/updates.html",
-                           "https://www.vantoleaf.example/support/video-converter.html"}));
+    EXPECT_EQ(
+        fut.services.Shell.Opened.mid(1),
+        (QStringList{"https://www.vantoleaf.example/video-converter/",
+                     "https://www.vantoleaf.example/tools.html", "https://www.vantoleaf.example/tools.html",
+                     "https://www.vantoleaf.example/video-converter/updates.html",
+                     "https://www.vantoleaf.example/support/video-converter.html"}));
 
     WhenAboutOpens([&form](TFormAbout* about) {
         const QRect main = form.geometry();

@@ -8,10 +8,8 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
-
-#include <gtest/gtest.h>
-
 #include <functional>
+#include <gtest/gtest.h>
 
 namespace {
 

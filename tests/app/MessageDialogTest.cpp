@@ -6,7 +6,6 @@
 #include <QApplication>
 #include <QPushButton>
 #include <QTimer>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -30,7 +29,10 @@ TEST(MessageDialog, CustomCaptionsReplaceTheButtonsInOrderAndEmptyOnesKeepTheirs
     QStringList seen;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     PressWhenOpen("&Retry later", &seen, &icon);
-    TMessageRequest request{"Some files failed.", "Wiz", TMsgDlgType::mtWarning, {"&Retry later", ""},
+    TMessageRequest request{"Some files failed.",
+                            "Wiz",
+                            TMsgDlgType::mtWarning,
+                            {"&Retry later", ""},
                             QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel};
     EXPECT_EQ(RunMessageBox(nullptr, request), QMessageBox::Yes);
     seen.sort();
@@ -42,7 +44,9 @@ TEST(MessageDialog, EachKindPlaysItsSoundBeforeTheBoxShows) {
     FakeServices fakes;
     TServices services = fakes.Bundle();
     std::vector<size_t> soundsWhenShown;
-    fakes.Dialogs.WhileShown = [&](const TMessageRequest&) { soundsWhenShown.push_back(fakes.Sound.SystemSounds.size()); };
+    fakes.Dialogs.WhileShown = [&](const TMessageRequest&) {
+        soundsWhenShown.push_back(fakes.Sound.SystemSounds.size());
+    };
     const TMsgDlgType kinds[] = {TMsgDlgType::mtWarning, TMsgDlgType::mtError, TMsgDlgType::mtInformation,
                                  TMsgDlgType::mtConfirmation, TMsgDlgType::mtCustom};
     for (TMsgDlgType kind : kinds)

@@ -1,5 +1,3 @@
-#include "Wizard.h"
-
 #include "EditionTestDir.h"
 #include "FFLog.h"
 #include "FormLog.h"
@@ -7,6 +5,7 @@
 #include "ImageButton.h"
 #include "PageControl.h"
 #include "Settings.h"
+#include "Wizard.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -19,7 +18,6 @@
 #include <QTableWidget>
 #include <QTest>
 #include <QTreeWidget>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -49,7 +47,8 @@ protected:
         for (int i = 0; i < count; ++i) {
             const int row = pages->NextGrid->rowCount();
             pages->NextGrid->insertRow(row);
-            pages->NextGrid->setItem(row, 5, new QTableWidgetItem(QStringLiteral("/media/in%1.avi").arg(row)));
+            pages->NextGrid->setItem(row, 5,
+                                     new QTableWidgetItem(QStringLiteral("/media/in%1.avi").arg(row)));
         }
     }
 
@@ -66,7 +65,8 @@ protected:
         return count.get();
     }
 
-    void ExpectTexts(TWizardPage page, const QString& next, bool nextEnabled, bool backEnabled, const QString& exit) {
+    void ExpectTexts(TWizardPage page, const QString& next, bool nextEnabled, bool backEnabled,
+                     const QString& exit) {
         EXPECT_EQ(wizard->CurrentPage(), page);
         EXPECT_EQ(wizard->ActionNext->text(), next);
         EXPECT_EQ(form->ButtonNext->text(), next);
@@ -161,7 +161,8 @@ TEST_F(WizardFlow, FormatPageCreatesTheFolderAndStartsTheRun) {
     const QString impossible = Folder("file/out");
     pages->EditOutputDir->setText(impossible);
     wizard->ActionNext->trigger();
-    EXPECT_EQ(LastMessage(), "Fail to create directory! Please check if output folder have the right format!");
+    EXPECT_EQ(LastMessage(),
+              "Fail to create directory! Please check if output folder have the right format!");
     EXPECT_EQ(wizard->CurrentPage(), TWizardPage::Step2);
     EXPECT_EQ(fut->vars.OutputFileDir, impossible + "/");
     QCoreApplication::processEvents();
@@ -272,7 +273,8 @@ TEST_F(WizardFlow, DownloadRoute) {
     blocker.close();
     pages->EditURLOutput->setText(Folder("file/videos"));
     wizard->ActionNext->trigger();
-    EXPECT_EQ(LastMessage(), "Fail to create directory! Please check if output folder have the right format!");
+    EXPECT_EQ(LastMessage(),
+              "Fail to create directory! Please check if output folder have the right format!");
     EXPECT_EQ(wizard->CurrentPage(), TWizardPage::Step5);
 
     pages->EditURLOutput->setText(Folder("videos"));
@@ -436,7 +438,7 @@ TEST_F(WizardFlow, SavingErrorsAtCloseAreShownAndClosingGoesOn) {
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     fut->vars.SettingsDir = Folder("file") + "/"; // no folder can live below a plain file
-    form->ButtonClose->click();                  // closes without asking
+    form->ButtonClose->click();                   // closes without asking
     EXPECT_FALSE(form->isVisible());
     ASSERT_EQ(dialogs->Shown.size(), 1u);
     EXPECT_EQ(dialogs->Shown[0].Kind, TMsgDlgType::mtError);
