@@ -92,7 +92,6 @@ TEST_F(ConversionRunTest, ThreeFilesToMp3ReachTheSummaryWithTheDoneSound) {
     EXPECT_EQ(form->FFEncoder->TaskCount(), 0);
     EXPECT_EQ(vars->ProcessedDurationUs, vars->TotalDurationUs) << "every task's own duration counted once";
     EXPECT_NE(pages->LabelElapsed->text(), "...") << "progress showed the time figures";
-    GalleryShot(form->TabSheetStep3, "ConvertingPage");
 
     // Finish clears both lists; a second run starts from zero.
     wizard->ActionNext->trigger();
@@ -148,6 +147,8 @@ TEST_F(ConversionRunTest, CancelDuringTheFirstOfThreeTasksStillReachesTheSummary
     EXPECT_FALSE(wizard->ActionNext->isEnabled());
     EXPECT_EQ(ConvertingRow(0)->text(2), "Converting...");
     EXPECT_EQ(ConvertingRow(1)->text(2), "Waiting...");
+    form->show();
+    GalleryShot(form, "ConvertingPage");
     fut->services.Dialogs.Answers = {QMessageBox::Yes};
     wizard->ActionExit->trigger();
     EXPECT_EQ(fut->services.Dialogs.Shown.back().Message, "Do you really want to cancel the conversion?");
