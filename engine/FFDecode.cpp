@@ -292,8 +292,7 @@ int TCustomDecoder::SelectStream(int Index, int mediaType) {
 
 namespace {
 
-template <typename Info>
-void fillCommon(const AVStream* st, Info& info) {
+void fillCommon(const AVStream* st, TStreamFacts& info) {
     info.Language = metadata(st->metadata, "language");
     info.CodecName = codecText(st->codecpar);
     if (st->start_time != AV_NOPTS_VALUE) {
@@ -376,8 +375,7 @@ void TFFDecoder::ComputeStreamFacts(const std::string& fileName) {
 void TFFDecoder::CloseFile() {
     TCustomDecoder::CloseFile();
     CloseVideoDecoder();
-    if (picture_)
-        FF().avutil.av_frame_free(&picture_);
+    picture_.reset();
     videoStream_ = -1;
     currentStream_ = -1;
     currentStartTime_ = 0;
@@ -431,7 +429,7 @@ bool TFFDecoder::Seek(int Flags, int64_t Position) {
             target += currentStartTime_;
     }
     if (videoDecoder_)
-        FF().avcodec.avcodec_flush_buffers(videoDecoder_);
+        FF().avcodec.avcodec_flush_buffers(videoDecoder_.get());
     ResetDecodeState();
 
     TProbeDeadline deadline;
@@ -478,10 +476,7 @@ int TFFDecoder::Rewind(int streamIndex, int flags) {
 }
 
 void TFFDecoder::CloseVideoDecoder() {
-    if (videoDecoder_) {
-        TCodecLockGuard lock;
-        FF().avcodec.avcodec_free_context(&videoDecoder_);
-    }
+    videoDecoder_.reset();
     videoDecoderStream_ = -1;
 }
 
@@ -499,23 +494,19 @@ bool TFFDecoder::OpenVideoDecoder(int streamIndex) {
         Fail(llError, "Unsupported codec (id=%d) for input file stream #%d", int(par->codec_id), streamIndex);
         return false;
     }
-    AVCodecContext* ctx = FF().avcodec.avcodec_alloc_context3(codec);
-    bool opened = ctx && FF().avcodec.avcodec_parameters_to_context(ctx, par) >= 0;
+    TCodecContextPtr ctx(FF().avcodec.avcodec_alloc_context3(codec));
+    bool opened = ctx && FF().avcodec.avcodec_parameters_to_context(ctx.get(), par) >= 0;
     if (opened) {
         ctx->pkt_timebase = context_->streams[streamIndex]->time_base;
         ctx->thread_count = 1; // one picture is wanted: no frame-thread delay
         TCodecLockGuard lock;
-        opened = FF().avcodec.avcodec_open2(ctx, codec, nullptr) >= 0;
+        opened = FF().avcodec.avcodec_open2(ctx.get(), codec, nullptr) >= 0;
     }
     if (!opened) {
-        if (ctx) {
-            TCodecLockGuard lock;
-            FF().avcodec.avcodec_free_context(&ctx);
-        }
         Fail(llError, "Error while opening codec for input file stream #%d", streamIndex);
         return false;
     }
-    videoDecoder_ = ctx;
+    videoDecoder_ = std::move(ctx);
     videoDecoderStream_ = streamIndex;
     return true;
 }
@@ -540,26 +531,26 @@ bool TFFDecoder::DecodeVideoFrame(int Index) {
     }
     if (!OpenVideoDecoder(stream))
         return false;
-    if (!picture_ && !(picture_ = FF().avutil.av_frame_alloc())) {
+    if (!picture_)
+        picture_.reset(FF().avutil.av_frame_alloc());
+    if (!picture_) {
         Fail(llError, "%s", FFErrorText("av_frame_alloc", AVERROR(ENOMEM)).c_str());
         return false;
     }
 
     TProbeDeadline deadline;
-    AVPacket* pkt = FF().avcodec.av_packet_alloc();
+    const TPacketPtr pkt(FF().avcodec.av_packet_alloc());
     if (!pkt) {
         Fail(llError, "%s", FFErrorText("av_packet_alloc", AVERROR(ENOMEM)).c_str());
         return false;
     }
-    const bool got = ReceivePicture(pkt);
-    FF().avcodec.av_packet_free(&pkt);
-    return got;
+    return ReceivePicture(pkt.get());
 }
 
 bool TFFDecoder::ReceivePicture(AVPacket* pkt) {
     const AVStream* st = context_->streams[videoStream_];
     for (;;) {
-        int ret = FF().avcodec.avcodec_receive_frame(videoDecoder_, picture_);
+        int ret = FF().avcodec.avcodec_receive_frame(videoDecoder_.get(), picture_.get());
         if (ret >= 0)
             break;
         if (ret != AVERROR(EAGAIN) || draining_) {
@@ -580,11 +571,11 @@ bool TFFDecoder::ReceivePicture(AVPacket* pkt) {
             }
             // End of input: let the decoder hand out the pictures it still holds.
             draining_ = true;
-            FF().avcodec.avcodec_send_packet(videoDecoder_, nullptr);
+            FF().avcodec.avcodec_send_packet(videoDecoder_.get(), nullptr);
             continue;
         }
         if (pkt->stream_index == videoStream_)
-            FF().avcodec.avcodec_send_packet(videoDecoder_, pkt); // a damaged packet is skipped
+            FF().avcodec.avcodec_send_packet(videoDecoder_.get(), pkt); // a damaged packet is skipped
         FF().avcodec.av_packet_unref(pkt);
     }
     FFLogger().LogFmt(this, llDebug, "pkt.st_idx=%d, dts=%" PRId64 ", pts=%" PRId64 ", flags=%d, pict_type=%d",
@@ -608,7 +599,7 @@ bool TFFDecoder::CopyToBitmap(TBitmap& Bitmap) {
         Fail(llError, "picture not ready, please decode first");
         return false;
     }
-    if (converter_.ToRGB(picture_, Bitmap))
+    if (converter_.ToRGB(picture_.get(), Bitmap))
         return true;
     const int w = picture_->width > 0 && picture_->width <= 16384 ? picture_->width : 0;
     const int h = picture_->height > 0 && picture_->height <= 16384 ? picture_->height : 0;

@@ -7,6 +7,7 @@
 
 #include "FFBaseComponent.h"
 #include "FFBitmap.h"
+#include "FFHandles.h"
 #include "FormatConverter.h"
 
 #include <cstdint>
@@ -35,27 +36,24 @@ struct TFileStreamInfo {
     std::string Title, Author, Copyright, Comment, Album, Genre;
 };
 
-struct TAudioStreamInfo {
+// The facts every stream has; PTS values are in the stream's time base.
+struct TStreamFacts {
     std::string Language;
     std::string CodecName;
     int64_t StartPTS = -1;
-    int64_t StartTime = -1;
+    int64_t StartTime = -1; // microseconds
     int64_t DurationPTS = -1;
-    int64_t Duration = -1;
+    int64_t Duration = -1; // microseconds
     int BitRate = -1;
+};
+
+struct TAudioStreamInfo : TStreamFacts {
     int Channels = -1;
     int SampleRate = -1;
     int SampleFormat = -1;
 };
 
-struct TVideoStreamInfo {
-    std::string Language;
-    std::string CodecName;
-    int64_t StartPTS = -1;
-    int64_t StartTime = -1;
-    int64_t DurationPTS = -1;
-    int64_t Duration = -1;
-    int BitRate = -1;
+struct TVideoStreamInfo : TStreamFacts {
     int Height = -1;
     int Width = -1;
     float DisplayAspectRatio = -1.0f;
@@ -74,7 +72,7 @@ public:
     bool LoadFile(const std::string& FileName, const std::string& FormatName = "");
     virtual void CloseFile();
     // Attaches to an input opened elsewhere (not closed by this decoder).
-    virtual void AttachFormatContext(AVFormatContext* context);
+    void AttachFormatContext(AVFormatContext* context);
 
     // The loaded file's name; empty (and "file not loaded.") when none.
     std::string FileName();
@@ -99,7 +97,6 @@ protected:
     virtual void ComputeStreamFacts(const std::string& fileName);
     // Stores the text in LastErrMsg and logs it at level (a TLogLevel).
     void Fail(int level, const char* fmt, ...) __attribute__((format(printf, 3, 4)));
-    void StoreError(const std::string& text) { lastErrMsg_ = text; }
     // Resolves Index (< 0: first of the kind) to a stream of mediaType, or -1 with the
     // reason reported.
     int SelectStream(int Index, int mediaType);
@@ -157,9 +154,9 @@ private:
     int currentStream_ = -1;
     int64_t currentStartTime_ = 0; // in the current stream's time base
     int videoStream_ = -1;         // selected for decoding
-    AVCodecContext* videoDecoder_ = nullptr;
+    TCodecContextPtr videoDecoder_;
     int videoDecoderStream_ = -1;
-    AVFrame* picture_ = nullptr;
+    TFramePtr picture_;
     bool pictureReady_ = false;
     bool eof_ = false;
     bool draining_ = false;

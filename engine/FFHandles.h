@@ -34,9 +34,6 @@ struct TSwsDeleter {
 struct TSwrDeleter {
     void operator()(SwrContext* s) const { FF().swresample.swr_free(&s); }
 };
-struct TDictDeleter {
-    void operator()(AVDictionary* d) const { FF().avutil.av_dict_free(&d); }
-};
 // Input contexts are closed, output contexts have their file closed and are freed.
 struct TInputContextDeleter {
     void operator()(AVFormatContext* c) const { FF().avformat.avformat_close_input(&c); }

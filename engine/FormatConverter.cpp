@@ -32,13 +32,6 @@ bool validSize(int width, int height) {
 
 } // namespace
 
-TFormatConverter::~TFormatConverter() {
-    if (toRGB_)
-        FF().swscale.sws_freeContext(toRGB_);
-    if (fromRGB_)
-        FF().swscale.sws_freeContext(fromRGB_);
-}
-
 void TFormatConverter::SetBitsPixel(int bits) {
     if (bits == bitsPixel_)
         return;
@@ -61,15 +54,15 @@ bool TFormatConverter::ToRGB(const AVFrame* frame, TBitmap& bitmap) {
         std::memcpy(bitmap.Pixels.data(), frame->data[0], bitmap.Pixels.size());
         return true;
     }
-    toRGB_ = FF().swscale.sws_getCachedContext(toRGB_, frame->width, frame->height, src, frame->width, frame->height,
-                                               rgb, SWS_BICUBIC, nullptr, nullptr, nullptr);
+    toRGB_.reset(FF().swscale.sws_getCachedContext(toRGB_.release(), frame->width, frame->height, src, frame->width, frame->height,
+                                               rgb, SWS_BICUBIC, nullptr, nullptr, nullptr));
     if (!toRGB_) {
         lastError_ = "Cannot initialize the toRGB conversion context";
         return false;
     }
     uint8_t* dst[4] = {bitmap.Pixels.data(), nullptr, nullptr, nullptr};
     int dstStride[4] = {bitmap.LineSize, 0, 0, 0};
-    FF().swscale.sws_scale(toRGB_, frame->data, frame->linesize, 0, frame->height, dst, dstStride);
+    FF().swscale.sws_scale(toRGB_.get(), frame->data, frame->linesize, 0, frame->height, dst, dstStride);
     return true;
 }
 
@@ -80,15 +73,15 @@ bool TFormatConverter::FromRGB(const TBitmap& bitmap, AVFrame* frame) {
         lastError_ = "Cannot initialize the fromRGB conversion context";
         return false;
     }
-    fromRGB_ = FF().swscale.sws_getCachedContext(fromRGB_, bitmap.Width, bitmap.Height, rgb, frame->width,
+    fromRGB_.reset(FF().swscale.sws_getCachedContext(fromRGB_.release(), bitmap.Width, bitmap.Height, rgb, frame->width,
                                                  frame->height, AVPixelFormat(frame->format), SWS_BICUBIC, nullptr,
-                                                 nullptr, nullptr);
+                                                 nullptr, nullptr));
     if (!fromRGB_) {
         lastError_ = "Cannot initialize the fromRGB conversion context";
         return false;
     }
     const uint8_t* src[4] = {bitmap.Pixels.data(), nullptr, nullptr, nullptr};
     const int srcStride[4] = {bitmap.LineSize, 0, 0, 0};
-    FF().swscale.sws_scale(fromRGB_, src, srcStride, 0, bitmap.Height, frame->data, frame->linesize);
+    FF().swscale.sws_scale(fromRGB_.get(), src, srcStride, 0, bitmap.Height, frame->data, frame->linesize);
     return true;
 }

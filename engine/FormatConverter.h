@@ -1,18 +1,15 @@
 #pragma once
 
 #include "FFBitmap.h"
+#include "FFHandles.h"
 
 #include <stdexcept>
 #include <string>
-
-struct AVFrame;
-struct SwsContext;
 
 // Converts decoded pictures to RGB bitmaps and back (previews, thumbnails, video hooks).
 class TFormatConverter {
 public:
     TFormatConverter() = default;
-    ~TFormatConverter();
     TFormatConverter(const TFormatConverter&) = delete;
     TFormatConverter& operator=(const TFormatConverter&) = delete;
 
@@ -31,7 +28,7 @@ public:
 
 private:
     int bitsPixel_ = 24;
-    SwsContext* toRGB_ = nullptr;
-    SwsContext* fromRGB_ = nullptr;
+    TSwsPtr toRGB_;
+    TSwsPtr fromRGB_;
     std::string lastError_;
 };
