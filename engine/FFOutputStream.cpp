@@ -33,13 +33,13 @@ bool sameLayout(const AVChannelLayout& a, const AVChannelLayout& b) {
 } // namespace
 
 TOutputStream::TOutputStream(TCustomFFmpeg& task, TCustomFFmpeg::State& s, TRunStats& stats, TOutputFile& out,
-                             int file, int index, const TStreamSpec& spec)
-    : task_(task), s_(s), stats_(stats), out_(out), file_(file), index_(index), spec_(spec),
+                             int file, int index, const TStreamRequest& request)
+    : task_(task), s_(s), stats_(stats), out_(out), file_(file), index_(index), request_(request),
       st_(out.ctx->streams[index]), work_(FF().avutil.av_frame_alloc()), pkt_(FF().avcodec.av_packet_alloc()),
       hooks_(task, s) {
-    const std::string& codec = spec.kind == AVMEDIA_TYPE_VIDEO   ? spec.video.codec
-                               : spec.kind == AVMEDIA_TYPE_AUDIO ? spec.audio.codec
-                                                                 : spec.subtitle.codec;
+    const std::string& codec = request.kind == AVMEDIA_TYPE_VIDEO   ? request.video.codec
+                               : request.kind == AVMEDIA_TYPE_AUDIO ? request.audio.codec
+                                                                 : request.subtitle.codec;
     copy_ = codec == "copy";
 }
 
@@ -57,26 +57,26 @@ const char* TOutputStream::CodecName() const {
 
 void TOutputStream::Prepare(const TInputStream& source) {
     const TFFEntries& ff = FF();
-    const std::string& codecName = spec_.kind == AVMEDIA_TYPE_VIDEO   ? spec_.video.codec
-                                   : spec_.kind == AVMEDIA_TYPE_AUDIO ? spec_.audio.codec
-                                                                      : spec_.subtitle.codec;
-    const std::string& lang = spec_.kind == AVMEDIA_TYPE_VIDEO   ? spec_.video.lang
-                              : spec_.kind == AVMEDIA_TYPE_AUDIO ? spec_.audio.lang
-                                                                 : spec_.subtitle.lang;
+    const std::string& codecName = request_.kind == AVMEDIA_TYPE_VIDEO   ? request_.video.codec
+                                   : request_.kind == AVMEDIA_TYPE_AUDIO ? request_.audio.codec
+                                                                      : request_.subtitle.codec;
+    const std::string& lang = request_.kind == AVMEDIA_TYPE_VIDEO   ? request_.video.lang
+                              : request_.kind == AVMEDIA_TYPE_AUDIO ? request_.audio.lang
+                                                                 : request_.subtitle.lang;
     if (!lang.empty())
         ff.avutil.av_dict_set(&st_->metadata, "language", lang.c_str(), 0);
-    if (spec_.streamId >= 0)
-        st_->id = spec_.streamId;
-    const uint32_t tag = spec_.kind == AVMEDIA_TYPE_VIDEO   ? spec_.video.tag
-                         : spec_.kind == AVMEDIA_TYPE_AUDIO ? spec_.audio.tag
-                                                            : spec_.subtitle.tag;
+    if (request_.streamId >= 0)
+        st_->id = request_.streamId;
+    const uint32_t tag = request_.kind == AVMEDIA_TYPE_VIDEO   ? request_.video.tag
+                         : request_.kind == AVMEDIA_TYPE_AUDIO ? request_.audio.tag
+                                                            : request_.subtitle.tag;
 
     if (copy_) {
-        if (spec_.kind == AVMEDIA_TYPE_AUDIO && spec_.audio.volume != 256)
+        if (request_.kind == AVMEDIA_TYPE_AUDIO && request_.audio.volume != 256)
             throw FFmpegException("-acodec copy and -vol are incompatible (frames are not decoded)");
-        if (spec_.kind == AVMEDIA_TYPE_AUDIO && task_.OnAudioHook)
+        if (request_.kind == AVMEDIA_TYPE_AUDIO && task_.OnAudioHook)
             throw FFmpegException("-acodec copy and AudioHook are incompatible (frames are not decoded)");
-        if (spec_.kind == AVMEDIA_TYPE_VIDEO && (task_.OnVideoInputHook || task_.OnVideoOutputHook))
+        if (request_.kind == AVMEDIA_TYPE_VIDEO && (task_.OnVideoInputHook || task_.OnVideoOutputHook))
             throw FFmpegException("-vcodec copy and VideoHook are incompatible (frames are not decoded)");
         if (source.st->codecpar->extradata_size > (1 << 28))
             throw FFmpegException("icodec.extradata_size is invalid (too large)");
@@ -87,9 +87,9 @@ void TOutputStream::Prepare(const TInputStream& source) {
         st_->avg_frame_rate = source.st->avg_frame_rate;
         st_->r_frame_rate = source.st->r_frame_rate;
         st_->sample_aspect_ratio = source.st->sample_aspect_ratio;
-        if (!spec_.bsfs.empty()) {
+        if (!request_.bsfs.empty()) {
             std::string chain;
-            for (const auto& b : spec_.bsfs)
+            for (const auto& b : request_.bsfs)
                 chain += (chain.empty() ? "" : ",") + b;
             AVBSFContext* raw = nullptr;
             if (ff.avcodec.av_bsf_list_parse_str(chain.c_str(), &raw) < 0)
@@ -108,14 +108,14 @@ void TOutputStream::Prepare(const TInputStream& source) {
     const AVCodec* codec = ff.avcodec.avcodec_find_encoder_by_name(codecName.c_str());
     if (!codec)
         throw FFmpegException(Fmt("Encoder (codec id %d) not found for output stream #%d.%d (%s)",
-                                  int(AV_CODEC_ID_NONE), file_, index_, kindName(spec_.kind)));
+                                  int(AV_CODEC_ID_NONE), file_, index_, kindName(request_.kind)));
     enc_.reset(ff.avcodec.avcodec_alloc_context3(codec));
     enc_->thread_count = s_.threads;
     if (out_.ctx->oformat->flags & AVFMT_GLOBALHEADER)
         enc_->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    if (spec_.kind == AVMEDIA_TYPE_VIDEO)
+    if (request_.kind == AVMEDIA_TYPE_VIDEO)
         prepareVideo(source, codec);
-    else if (spec_.kind == AVMEDIA_TYPE_AUDIO)
+    else if (request_.kind == AVMEDIA_TYPE_AUDIO)
         prepareAudio(source, codec);
     else {
         enc_->time_base = kMicros;
@@ -129,7 +129,7 @@ void TOutputStream::Prepare(const TInputStream& source) {
     ff.avcodec.avcodec_parameters_from_context(st_->codecpar, enc_.get());
     st_->codecpar->codec_tag = tag;
     st_->time_base = enc_->time_base;
-    if (spec_.kind == AVMEDIA_TYPE_VIDEO) {
+    if (request_.kind == AVMEDIA_TYPE_VIDEO) {
         st_->avg_frame_rate = enc_->framerate;
         st_->sample_aspect_ratio = enc_->sample_aspect_ratio;
     }
@@ -138,7 +138,7 @@ void TOutputStream::Prepare(const TInputStream& source) {
 void TOutputStream::prepareVideo(const TInputStream& source, const AVCodec* codec) {
     const TFFEntries& ff = FF();
     const AVCodecParameters* par = source.st->codecpar;
-    const TVideoSettings& v = spec_.video;
+    const TVideoSettings& v = request_.video;
     enc_->width = v.width ? v.width : par->width;
     enc_->height = v.height ? v.height : par->height;
 
@@ -180,7 +180,7 @@ void TOutputStream::prepareVideo(const TInputStream& source, const AVCodec* code
         enc_->height &= ~((1 << desc->log2_chroma_h) - 1);
     }
     if (enc_->width <= 0 || enc_->height <= 0)
-        throw FFmpegException(encoderOpenError(file_, index_, spec_.kind));
+        throw FFmpegException(encoderOpenError(file_, index_, request_.kind));
 
     if (v.aspect > 0)
         enc_->sample_aspect_ratio = ff.avutil.av_d2q(v.aspect * enc_->height / enc_->width, 255);
@@ -264,7 +264,7 @@ void TOutputStream::prepareVideo(const TInputStream& source, const AVCodec* code
 void TOutputStream::prepareAudio(const TInputStream& source, const AVCodec* codec) {
     const TFFEntries& ff = FF();
     const AVCodecParameters* par = source.st->codecpar;
-    const TAudioSettings& a = spec_.audio;
+    const TAudioSettings& a = request_.audio;
 
     int rate = a.sampleRate > 0 ? a.sampleRate : par->sample_rate;
     if (codec->supported_samplerates) {
@@ -327,7 +327,7 @@ void TOutputStream::prepareAudio(const TInputStream& source, const AVCodec* code
 
 void TOutputStream::openEncoder(const AVCodec* codec) {
     TDict options;
-    s_.generic.CodecOptions(spec_.kind, true, options.Ptr());
+    s_.generic.CodecOptions(request_.kind, true, options.Ptr());
     if (s_.pass && std::strcmp(codec->name, "libx264") == 0)
         FF().avutil.av_dict_set(options.Ptr(), "stats",
                                 Fmt("%s-%d.log", s_.passLogFile.empty() ? "ffmpeg2pass" : s_.passLogFile.c_str(), index_)
@@ -340,9 +340,9 @@ void TOutputStream::openEncoder(const AVCodec* codec) {
     }
     if (ret < 0) {
         TaskLog(&task_, llError, FFErrorText(codec->name, ret));
-        throw FFmpegException(encoderOpenError(file_, index_, spec_.kind));
+        throw FFmpegException(encoderOpenError(file_, index_, request_.kind));
     }
-    if (spec_.kind == AVMEDIA_TYPE_AUDIO) {
+    if (request_.kind == AVMEDIA_TYPE_AUDIO) {
         frameSize_ = (codec->capabilities & AV_CODEC_CAP_VARIABLE_FRAME_SIZE) ? 0 : enc_->frame_size;
         fifo_.reset(FF().avutil.av_audio_fifo_alloc(enc_->sample_fmt, enc_->ch_layout.nb_channels,
                                                     frameSize_ > 0 ? frameSize_ * 2 : 4096));
@@ -393,11 +393,11 @@ void TOutputStream::buildVideoGraph(const AVFrame* frame, const TInputStream& so
     const std::string args = Fmt("video_size=%dx%d:pix_fmt=%d:time_base=1/%d:pixel_aspect=%d/%d", frame->width,
                                  frame->height, frame->format, AV_TIME_BASE, sar.num, sar.den);
     std::string chain;
-    if (spec_.video.deinterlace)
+    if (request_.video.deinterlace)
         chain += "yadif,";
-    if (!spec_.video.filters.empty())
-        chain += spec_.video.filters + ",";
-    if (frame->width != enc_->width || frame->height != enc_->height || !spec_.video.filters.empty())
+    if (!request_.video.filters.empty())
+        chain += request_.video.filters + ",";
+    if (frame->width != enc_->width || frame->height != enc_->height || !request_.video.filters.empty())
         chain += Fmt("scale=%d:%d:flags=%s,", enc_->width, enc_->height, s_.generic.ScalerFlags().c_str());
     chain += Fmt("format=pix_fmts=%s", ff.avutil.av_get_pix_fmt_name(enc_->pix_fmt));
     configureGraph(chain, args, true);
@@ -425,8 +425,8 @@ void TOutputStream::buildAudioGraph(const AVFrame* frame) {
     const std::string args = Fmt("time_base=1/%d:sample_rate=%d:sample_fmt=%s:channel_layout=%s", frame->sample_rate,
                                  frame->sample_rate, inFmt, layoutText(inLayout).c_str());
     std::string chain;
-    if (spec_.audio.volume != 256)
-        chain += Fmt("volume=%f,", spec_.audio.volume / 256.0);
+    if (request_.audio.volume != 256)
+        chain += Fmt("volume=%f,", request_.audio.volume / 256.0);
     // Joined parts are placed by their timestamps, so a part without audio leaves silence.
     if (s_.audioSync > 0 || out_.join)
         chain += Fmt("aresample=%d:async=%d:first_pts=%lld,", enc_->sample_rate, std::max(1, s_.audioSync),
@@ -456,7 +456,7 @@ void TOutputStream::drainGraph() {
             return;
         if (ret < 0)
             throw FFmpegException("Error opening filters!");
-        if (spec_.kind == AVMEDIA_TYPE_VIDEO) {
+        if (request_.kind == AVMEDIA_TYPE_VIDEO) {
             encodeVideo(work_.get());
         } else {
             if (ff.avutil.av_audio_fifo_write(fifo_.get(), reinterpret_cast<void**>(work_->extended_data),
@@ -474,7 +474,7 @@ void TOutputStream::Frame(AVFrame* frame, const TInputStream& source) {
     if (finished_)
         return;
     const TFFEntries& ff = FF();
-    if (spec_.kind == AVMEDIA_TYPE_VIDEO) {
+    if (request_.kind == AVMEDIA_TYPE_VIDEO) {
         hooks_.Video(frame, false, int(frames_), frame->pts);
         if (!graph_ || frame->width != graphW_ || frame->height != graphH_ || frame->format != graphFmt_) {
             if (graph_) {
@@ -542,7 +542,7 @@ void TOutputStream::encodeVideo(AVFrame* frame) {
             TaskLog(&task_, llVerbose, Fmt("*** %d dup!", int(count - 1)));
     }
     for (int64_t i = 0; i < count; i++) {
-        if (frames_ >= spec_.video.maxFrames) {
+        if (frames_ >= request_.video.maxFrames) {
             finished_ = true;
             return;
         }
@@ -596,7 +596,7 @@ void TOutputStream::encodeAudioFifo(bool flush) {
 void TOutputStream::sendFrame(AVFrame* frame) {
     const int ret = FF().avcodec.avcodec_send_frame(enc_.get(), frame);
     if (ret < 0 && ret != AVERROR_EOF)
-        throw FFmpegException(spec_.kind == AVMEDIA_TYPE_VIDEO ? "Video encoding failed" : "Audio encoding failed");
+        throw FFmpegException(request_.kind == AVMEDIA_TYPE_VIDEO ? "Video encoding failed" : "Audio encoding failed");
     receivePackets();
 }
 
@@ -607,8 +607,8 @@ void TOutputStream::receivePackets() {
         if (ret == AVERROR(EAGAIN) || ret == AVERROR_EOF)
             return;
         if (ret < 0)
-            throw FFmpegException(spec_.kind == AVMEDIA_TYPE_VIDEO ? "Video encoding failed" : "Audio encoding failed");
-        if (spec_.kind == AVMEDIA_TYPE_VIDEO) {
+            throw FFmpegException(request_.kind == AVMEDIA_TYPE_VIDEO ? "Video encoding failed" : "Audio encoding failed");
+        if (request_.kind == AVMEDIA_TYPE_VIDEO) {
             size_t size = 0;
             const uint8_t* q = ff.avcodec.av_packet_get_side_data(pkt_.get(), AV_PKT_DATA_QUALITY_STATS, &size);
             if (q && size >= 4)
@@ -670,8 +670,8 @@ void TOutputStream::write(AVPacket* pkt, AVRational tb) {
     const int64_t ts = pkt->pts != AV_NOPTS_VALUE ? pkt->pts : pkt->dts;
     if (ts != AV_NOPTS_VALUE)
         endUs_ = std::max(endUs_, ff.avutil.av_rescale_q(ts + pkt->duration, st_->time_base, kMicros));
-    (spec_.kind == AVMEDIA_TYPE_VIDEO   ? stats_.videoBytes
-     : spec_.kind == AVMEDIA_TYPE_AUDIO ? stats_.audioBytes
+    (request_.kind == AVMEDIA_TYPE_VIDEO   ? stats_.videoBytes
+     : request_.kind == AVMEDIA_TYPE_AUDIO ? stats_.audioBytes
                                         : stats_.otherBytes) += pkt->size;
     int ret = ff.avformat.av_interleaved_write_frame(out_.ctx.get(), pkt);
     if (ret >= 0 && out_.ctx->pb && out_.ctx->pb->error < 0)
@@ -747,12 +747,12 @@ void TOutputStream::Flush() {
                 write(pkt_.get(), bsf_->time_base_out);
         return;
     }
-    if (!enc_ || spec_.kind == AVMEDIA_TYPE_SUBTITLE)
+    if (!enc_ || request_.kind == AVMEDIA_TYPE_SUBTITLE)
         return;
     if (graph_ && !finished_) {
         endGraphInput();
     }
-    if (spec_.kind == AVMEDIA_TYPE_AUDIO && !finished_)
+    if (request_.kind == AVMEDIA_TYPE_AUDIO && !finished_)
         encodeAudioFifo(true);
     if (ff.avcodec.avcodec_send_frame(enc_.get(), nullptr) == 0)
         receivePackets();

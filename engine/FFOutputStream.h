@@ -35,7 +35,7 @@ struct TInputStream {
 class TOutputStream {
 public:
     TOutputStream(TCustomFFmpeg& task, TCustomFFmpeg::State& s, TRunStats& stats, TOutputFile& out, int file,
-                  int index, const TStreamSpec& spec);
+                  int index, const TStreamRequest& request);
     ~TOutputStream();
     TOutputStream(const TOutputStream&) = delete;
     TOutputStream& operator=(const TOutputStream&) = delete;
@@ -50,7 +50,7 @@ public:
     // Drains filters and encoder at the end of the run.
     void Flush();
 
-    AVMediaType Kind() const { return spec_.kind; }
+    AVMediaType Kind() const { return request_.kind; }
     bool IsCopy() const { return copy_; }
     bool Finished() const { return finished_; }
     int64_t EndUs() const { return endUs_; }
@@ -85,7 +85,7 @@ private:
     TRunStats& stats_;
     TOutputFile& out_;
     int file_, index_;
-    TStreamSpec spec_;
+    TStreamRequest request_;
     AVStream* st_;
     bool copy_ = false;
     bool finished_ = false;

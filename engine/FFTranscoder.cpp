@@ -83,8 +83,8 @@ void TTranscoder::buildStreams() {
             throw FFmpegException(Fmt("Output file #%d does not contain any stream", int(o)));
         std::vector<const TInputStream*> used;
         for (size_t k = 0; k < out.streams.size(); k++) {
-            const TStreamSpec& spec = out.streams[k];
-            auto ost = std::make_unique<TOutputStream>(task_, s_, stats_, out, int(o), int(k), spec);
+            const TStreamRequest& request = out.streams[k];
+            auto ost = std::make_unique<TOutputStream>(task_, s_, stats_, out, int(o), int(k), request);
             if (!s_.maps.empty()) {
                 const TStreamMap& m = s_.maps[mapIndex++];
                 if (m.file < 0 || size_t(m.file) >= s_.inputs.size() || m.stream < 0 ||
@@ -95,20 +95,20 @@ void TTranscoder::buildStreams() {
                     throw FFmpegException(Fmt("Could not find sync stream #%d.%d", m.syncFile, m.syncStream));
                 TInputStream* ist = inputStream(m.file, m.stream);
                 const AVMediaType type = ist->st->codecpar->codec_type;
-                if (type != spec.kind)
+                if (type != request.kind)
                     throw FFmpegException(Fmt("Codec type mismatch for mapping #%d.%d (%s) -> #%d.%d (%s)", m.file,
-                                              m.stream, kindName(type), int(o), int(k), kindName(spec.kind)));
+                                              m.stream, kindName(type), int(o), int(k), kindName(request.kind)));
                 ost->sources.push_back(ist);
             } else if (joined_) {
                 // Input i+1 continues the streams of input i.
                 for (size_t f = 0; f < s_.inputs.size(); f++)
-                    ost->sources.push_back(firstStreamOfKind(int(f), spec.kind));
+                    ost->sources.push_back(firstStreamOfKind(int(f), request.kind));
             } else {
                 TInputStream* pick = nullptr;
                 for (size_t f = 0; f < s_.inputs.size() && !pick; f++) {
                     const AVFormatContext* ic = s_.inputs[f].ctx.get();
                     for (unsigned i = 0; i < ic->nb_streams && !pick; i++) {
-                        if (ic->streams[i]->codecpar->codec_type != spec.kind ||
+                        if (ic->streams[i]->codecpar->codec_type != request.kind ||
                             ic->streams[i]->discard == AVDISCARD_ALL)
                             continue;
                         TInputStream* ist = inputStream(int(f), int(i));
@@ -118,7 +118,7 @@ void TTranscoder::buildStreams() {
                 }
                 if (!pick)
                     for (size_t f = 0; f < s_.inputs.size() && !pick; f++)
-                        pick = firstStreamOfKind(int(f), spec.kind);
+                        pick = firstStreamOfKind(int(f), request.kind);
                 if (pick)
                     ost->sources.push_back(pick);
             }
@@ -128,7 +128,7 @@ void TTranscoder::buildStreams() {
                     first = src;
             if (!first)
                 throw FFmpegException(Fmt("Could not find input stream matching output stream #%d.%d (%s)", int(o),
-                                          int(k), kindName(spec.kind)));
+                                          int(k), kindName(request.kind)));
             used.push_back(first);
             for (TInputStream* src : ost->sources)
                 if (src)

@@ -221,15 +221,15 @@ void TCustomFFmpeg::AddStream(AVMediaType kind) {
                        : kind == AVMEDIA_TYPE_AUDIO ? "new_audio_stream fail: %s"
                                                     : "new_subtitle_stream fail: %s";
     try {
-        TStreamSpec spec;
-        spec.kind = kind;
-        spec.video = d->video;
-        spec.audio = d->audio;
-        spec.subtitle = d->subtitle;
-        spec.bsfs = kind == AVMEDIA_TYPE_VIDEO ? d->vbsf : kind == AVMEDIA_TYPE_AUDIO ? d->absf : d->sbsf;
-        std::string& codec = kind == AVMEDIA_TYPE_VIDEO ? spec.video.codec
-                             : kind == AVMEDIA_TYPE_AUDIO ? spec.audio.codec
-                                                          : spec.subtitle.codec;
+        TStreamRequest request;
+        request.kind = kind;
+        request.video = d->video;
+        request.audio = d->audio;
+        request.subtitle = d->subtitle;
+        request.bsfs = kind == AVMEDIA_TYPE_VIDEO ? d->vbsf : kind == AVMEDIA_TYPE_AUDIO ? d->absf : d->sbsf;
+        std::string& codec = kind == AVMEDIA_TYPE_VIDEO ? request.video.codec
+                             : kind == AVMEDIA_TYPE_AUDIO ? request.audio.codec
+                                                          : request.subtitle.codec;
         if (codec.empty()) {
             const AVCodecID id = FF().avformat.av_guess_codec(out.ctx->oformat, nullptr, out.name.c_str(), nullptr, kind);
             const AVCodec* enc = id == AV_CODEC_ID_NONE ? nullptr : FF().avcodec.avcodec_find_encoder(id);
@@ -240,9 +240,9 @@ void TCustomFFmpeg::AddStream(AVMediaType kind) {
         } else if (codec != "copy") {
             FindCodecByName(codec, kind, true, strictLevel(d->generic));
         }
-        if (kind == AVMEDIA_TYPE_VIDEO && !spec.video.rcOverride.empty()) {
+        if (kind == AVMEDIA_TYPE_VIDEO && !request.video.rcOverride.empty()) {
             int start = 0, end = 0, q = 0;
-            if (std::sscanf(spec.video.rcOverride.c_str(), "%d,%d,%d", &start, &end, &q) != 3)
+            if (std::sscanf(request.video.rcOverride.c_str(), "%d,%d,%d", &start, &end, &q) != 3)
                 throw FFmpegException("error parsing rc_override");
         }
         const int index = int(out.streams.size());
@@ -250,10 +250,10 @@ void TCustomFFmpeg::AddStream(AVMediaType kind) {
             throw FFmpegException(Fmt("stream index over MAX_STREAMS(%d)", kMaxStreams));
         auto found = d->streamIds.find(index);
         if (found != d->streamIds.end())
-            spec.streamId = found->second;
+            request.streamId = found->second;
         if (!FF().avformat.avformat_new_stream(out.ctx.get(), nullptr))
             throw FFmpegException("Could not alloc stream");
-        out.streams.push_back(std::move(spec));
+        out.streams.push_back(std::move(request));
     } catch (const FFmpegException& e) {
         throw FFmpegException(Fmt(what, e.what()));
     }

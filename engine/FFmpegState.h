@@ -50,7 +50,7 @@ struct TSubtitleSettings {
 };
 
 // One output stream as it was asked for when its file was opened.
-struct TStreamSpec {
+struct TStreamRequest {
     AVMediaType kind = AVMEDIA_TYPE_UNKNOWN;
     TVideoSettings video;
     TAudioSettings audio;
@@ -75,7 +75,7 @@ struct TInputFile {
 struct TOutputFile {
     TOutputContextPtr ctx;
     std::string name;
-    std::vector<TStreamSpec> streams;
+    std::vector<TStreamRequest> streams;
     bool join = false;
     int64_t recordingTime = INT64_MAX;
     int64_t startTime = 0;
