@@ -1,7 +1,8 @@
 #include "HTTPDate.h"
 
+#include "HTTPText.h"
+
 #include <array>
-#include <cctype>
 #include <charconv>
 #include <chrono>
 #include <ctime>
@@ -16,27 +17,10 @@ constexpr std::array<std::string_view, 12> kMonths{"jan", "feb", "mar", "apr", "
 // Days from 1899-12-30 (day 0 of a date-time) to 1970-01-01.
 constexpr double kUnixEpochDays = 25569.0;
 
-std::string_view Trim(std::string_view s) {
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front())))
-        s.remove_prefix(1);
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back())))
-        s.remove_suffix(1);
-    return s;
-}
-
-bool SameLetters(std::string_view a, std::string_view lowerB) {
-    if (a.size() != lowerB.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != lowerB[i])
-            return false;
-    return true;
-}
-
 // 1..12 for a month name, 0 when unknown.
 int MonthOf(std::string_view name) {
     for (std::size_t i = 0; i < kMonths.size(); ++i)
-        if (SameLetters(name.substr(0, 3), kMonths[i]))
+        if (SameText(name.substr(0, 3), kMonths[i]))
             return static_cast<int>(i) + 1;
     return 0;
 }
@@ -51,7 +35,7 @@ std::optional<int> Number(std::string_view text) {
 
 // Takes the text up to sep (skipping repeated separators after it).
 std::string_view TakeField(std::string_view& s, char sep) {
-    s = Trim(s);
+    s = TrimSpace(s);
     const std::size_t end = s.find(sep);
     const std::string_view field = s.substr(0, end);
     s = end == std::string_view::npos ? std::string_view() : s.substr(end + 1);
@@ -87,12 +71,12 @@ long OffsetSeconds(std::string_view word) {
 
 std::optional<std::time_t> UtcMoment(std::string_view s) {
     for (std::string_view day : kWeekdays)
-        if (SameLetters(s.substr(0, 3), day)) {
+        if (SameText(s.substr(0, 3), day)) {
             const std::size_t space = s.find(' ');
             s = space == std::string_view::npos ? std::string_view() : s.substr(space + 1);
             break;
         }
-    s = Trim(s);
+    s = TrimSpace(s);
     const std::size_t dash = s.find('-');
     const char sep = dash != std::string_view::npos && dash >= 1 && dash < s.find(' ') ? '-' : ' ';
 
@@ -136,7 +120,7 @@ std::optional<std::time_t> UtcMoment(std::string_view s) {
 } // namespace
 
 TDateTime HTTPDateToLocal(const std::string& text) {
-    const std::string_view s = Trim(text);
+    const std::string_view s = TrimSpace(text);
     if (s.empty())
         return 0;
     const std::optional<std::time_t> utc = UtcMoment(s);

@@ -1,5 +1,7 @@
 #include "HTTPURL.h"
 
+#include "HTTPText.h"
+
 #include <algorithm>
 #include <cctype>
 #include <charconv>
@@ -72,9 +74,7 @@ bool CrackURL(const std::string& url, TCrackedURL& parts) {
     const std::size_t schemeEnd = url.find("://");
     if (schemeEnd == std::string::npos || schemeEnd == 0)
         return false;
-    parts.Scheme = url.substr(0, schemeEnd);
-    std::transform(parts.Scheme.begin(), parts.Scheme.end(), parts.Scheme.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    parts.Scheme = LowerCase(url.substr(0, schemeEnd));
     std::string_view rest = std::string_view(url).substr(schemeEnd + 3);
     const std::size_t fragment = rest.find('#');
     if (fragment != std::string_view::npos)

@@ -1,9 +1,9 @@
 #include "WinHTTPTransfer.h"
 
 #include "HTTPDate.h"
+#include "HTTPText.h"
 
 #include <algorithm>
-#include <cctype>
 #include <charconv>
 #include <cstring>
 
@@ -19,21 +19,6 @@ constexpr std::int64_t kMaxReserve = std::int64_t{1} << 30;
 // Header values longer than this count as absent.
 constexpr std::size_t kMaxHeaderValue = 4095;
 constexpr long kMaxRedirects = 20;
-
-bool SameText(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
-std::string_view Trim(std::string_view s) {
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front())))
-        s.remove_prefix(1);
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back())))
-        s.remove_suffix(1);
-    return s;
-}
 
 std::string RangeLine(std::int64_t start, std::int64_t end) {
     std::string line = "RANGE: bytes=" + std::to_string(start) + "-";
@@ -59,8 +44,7 @@ std::string NoProxyList(const std::string& bypass) {
 }
 
 bool IsReservedInvalidName(std::string host) {
-    std::transform(host.begin(), host.end(), host.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    host = LowerCase(std::move(host));
     if (!host.empty() && host.back() == '.')
         host.pop_back();
     return host == "invalid" || (host.size() > 8 && host.compare(host.size() - 8, 8, ".invalid") == 0);
@@ -293,7 +277,7 @@ void WinHTTPTransfer::configure(CURL* easy, bool probe) {
 CurlList WinHTTPTransfer::requestHeaders(bool probe) const {
     CurlList list;
     for (const std::string& line : http_.AddHeaders)
-        if (!Trim(line).empty())
+        if (!TrimSpace(line).empty())
             AppendCurlList(list, line.c_str());
     if (!http_.AcceptTypes.empty())
         AppendCurlList(list, ("Accept: " + http_.AcceptTypes).c_str());
@@ -356,13 +340,13 @@ bool WinHTTPTransfer::headerLine(std::string_view line) {
     if (finalSeen_)
         return true; // trailers after the body
     block_.raw += line;
-    if (Trim(line).empty())
+    if (TrimSpace(line).empty())
         return blockEnded();
     const std::size_t colon = line.find(':');
     if (colon != std::string_view::npos) {
-        const std::string_view value = Trim(line.substr(colon + 1));
+        const std::string_view value = TrimSpace(line.substr(colon + 1));
         if (value.size() <= kMaxHeaderValue)
-            block_.headers.emplace_back(std::string(Trim(line.substr(0, colon))), std::string(value));
+            block_.headers.emplace_back(std::string(TrimSpace(line.substr(0, colon))), std::string(value));
     }
     return true;
 }
