@@ -111,6 +111,12 @@ protected:
         EXPECT_TRUE(Encoder.SetOutputFile(index, Out + "/" + outName, &out)) << Encoder.LastErrMsg();
         return index;
     }
+    // Starts the queued tasks, parallel at a time, and waits for the final event.
+    bool RunToFinal(int parallel) {
+        Rec.Attach(Encoder);
+        Encoder.StartTask(parallel);
+        return PumpUntil([&] { return Rec.HasFinal(); });
+    }
     static TOutputOptions Wav() {
         TOutputOptions o = InitOutputOptions();
         o.AudioCodec = "pcm_s16le";
@@ -243,9 +249,7 @@ TEST_F(EncoderTest, ParallelTwoRunsTwoTasksAtOnceAndCountsEveryNotificationOnce)
     for (int i = 0; i < 3; ++i)
         Queue("av.mp4", "out" + std::to_string(i) + ".avi", SlowVideo());
     Encoder.SetTriggerEventInMainThread(false); // reports arrive on the task threads
-    Rec.Attach(Encoder);
-    Encoder.StartTask(2);
-    ASSERT_TRUE(PumpUntil([&] { return Rec.HasFinal(); }));
+    ASSERT_TRUE(RunToFinal(2));
     Encoder.Stop(true); // harmless after the run; the notifier threads have all been started
     std::lock_guard g(Rec.Lock);
 
@@ -361,9 +365,7 @@ TEST_F(EncoderTest, ListOperationsAreRefusedWhileWorkingUntilClearTasks) {
 
 TEST_F(EncoderTest, TaskWithoutOutputFailsWithItsMessageAndEmptyRunStillEnds) {
     ASSERT_EQ(Encoder.AddTask(Fixtures::Path("audio.wav")), 0);
-    Rec.Attach(Encoder);
-    Encoder.StartTask(1);
-    ASSERT_TRUE(PumpUntil([&] { return Rec.HasFinal(); }));
+    ASSERT_TRUE(RunToFinal(1));
     {
         std::lock_guard g(Rec.Lock);
         const TTerminateInfo* info = Rec.InfoOf(0);
@@ -389,9 +391,7 @@ TEST_F(EncoderTest, ExtraOptionsJoinedByLiteralCrlfOrLineBreaksApplyBoth) {
     breaks.ExtraOptions = "ar=22050\r\nac=1";
     Queue("audio.wav", "literal.wav", literal);
     Queue("audio.wav", "breaks.wav", breaks);
-    Rec.Attach(Encoder);
-    Encoder.StartTask(1);
-    ASSERT_TRUE(PumpUntil([&] { return Rec.HasFinal(); }));
+    ASSERT_TRUE(RunToFinal(1));
     for (const char* name : {"literal.wav", "breaks.wav"}) {
         const std::string facts = Probe(Out + "/" + name);
         EXPECT_NE(facts.find("sample_rate=22050"), std::string::npos) << name << ": " << facts;
@@ -413,9 +413,7 @@ TEST_F(EncoderTest, JoinedInputsMakeOneOutputOfTheirSummedLength) {
     TOutputOptions out = Wav();
     out.Join = true;
     ASSERT_TRUE(Encoder.SetOutputFile(0, Out + "/joined.wav", &out)) << Encoder.LastErrMsg();
-    Rec.Attach(Encoder);
-    Encoder.StartTask(1);
-    ASSERT_TRUE(PumpUntil([&] { return Rec.HasFinal(); }));
+    ASSERT_TRUE(RunToFinal(1));
     {
         std::lock_guard g(Rec.Lock);
         ASSERT_TRUE(Rec.InfoOf(0));
@@ -434,9 +432,7 @@ TEST_F(EncoderTest, NewStreamLinesGiveEachAddedStreamItsOwnCodec) {
     out.VideoDisable = true;
     out.ExtraOptions = "acodec=flac<CRLF>newaudio=1";
     Queue("audio.wav", "two.mkv", out);
-    Rec.Attach(Encoder);
-    Encoder.StartTask(1);
-    ASSERT_TRUE(PumpUntil([&] { return Rec.HasFinal(); }));
+    ASSERT_TRUE(RunToFinal(1));
     const std::string facts = Probe(Out + "/two.mkv");
     EXPECT_NE(facts.find("codec_name=pcm_s16le"), std::string::npos) << facts;
     EXPECT_NE(facts.find("codec_name=flac"), std::string::npos) << facts;
@@ -467,9 +463,7 @@ TEST_F(EncoderTest, HooksRunOnTheTaskThreadAndPreviewBitmapsOnTheMainThread) {
         badBitmap = badBitmap || !info.Bitmap || info.Bitmap->Height != 240 || info.TaskIndex != 0;
         ++previews;
     };
-    Rec.Attach(Encoder);
-    Encoder.StartTask(1);
-    ASSERT_TRUE(PumpUntil([&] { return Rec.HasFinal(); }));
+    ASSERT_TRUE(RunToFinal(1));
     std::lock_guard g(Rec.Lock);
     ASSERT_TRUE(Rec.InfoOf(0));
     EXPECT_TRUE(Rec.InfoOf(0)->Completed) << Rec.InfoOf(0)->ErrorMessage;
