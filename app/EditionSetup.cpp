@@ -217,8 +217,10 @@ std::optional<QString> ApplyEditionProfile(TFormMain& form) {
     const QString title = ApplicationTitle();
     form.setWindowTitle(title);
     for (QLabel* label : {form.LabelFinishTitle1, form.LabelFinishTitle2, form.LabelFinishedDownloading1,
-                          form.LabelFinishedDownloading2})
+                          form.LabelFinishedDownloading2}) {
         label->setText(label->text().replace(QLatin1String("%s"), title));
+        label->adjustSize();
+    }
 
     const TEditionProfile edition = ReadEditionFile(form.ExeDir() + kEditionFileName);
     form.LabelVersion->setText(QStringLiteral("Version: %1").arg(QString::fromStdString(edition.Version)));

@@ -323,14 +323,23 @@ void TFormMain::FormClose() {
     if (!settingsReady_)
         return;
     const QString file = SettingsFilePath(globals_);
-    try {
-        SaveSettings(globals_, file);
-        SavePlacement(QStringLiteral("Form"), this, file);
-        if (logWindow_)
-            SavePlacement(QStringLiteral("FormLog"), logWindow_, file);
-    } catch (const std::exception& error) {
-        TMessageRequest request{QString::fromLocal8Bit(error.what()), ApplicationTitle(), TMsgDlgType::mtError,
-                                {}, QMessageBox::Ok};
+    // Each part is saved on its own, so one failure does not cost the others; the same
+    // failure of all three (an unwritable file) is shown once.
+    QStringList errors;
+    const auto save = [&](const auto& write) {
+        try {
+            write();
+        } catch (const std::exception& error) {
+            errors << QString::fromLocal8Bit(error.what());
+        }
+    };
+    save([&] { SaveSettings(globals_, file); });
+    save([&] { SavePlacement(QStringLiteral("Form"), this, file); });
+    if (logWindow_)
+        save([&] { SavePlacement(QStringLiteral("FormLog"), logWindow_, file); });
+    errors.removeDuplicates();
+    for (const QString& message : errors) {
+        TMessageRequest request{message, ApplicationTitle(), TMsgDlgType::mtError, {}, QMessageBox::Ok};
         services_.Dialogs.MessageDialog(this, request);
     }
 }

@@ -54,11 +54,24 @@ const std::map<std::string, std::string>& table() {
 
 } // namespace
 
-std::string Folder() {
-    const char* env = std::getenv("MEDIAWIZ_FIXTURES");
-    fs::path dir = env && *env ? fs::path(env) : fs::temp_directory_path() / "mediawiz-fixtures";
+namespace {
+
+// The folder the environment variable names, else the build's own.
+std::string FolderFromEnv(const char* variable, const char* buildDefault) {
+    const char* env = std::getenv(variable);
+    const fs::path dir = env && *env ? fs::path(env) : fs::path(buildDefault);
     fs::create_directories(dir);
-    return dir.string();
+    return dir.lexically_normal().string();
+}
+
+} // namespace
+
+std::string Folder() {
+    return FolderFromEnv("MEDIAWIZ_FIXTURES", MEDIAWIZ_FIXTURES_DIR);
+}
+
+std::string GalleryFolder() {
+    return FolderFromEnv("MEDIAWIZ_GALLERY", MEDIAWIZ_GALLERY_DIR);
 }
 
 std::string Path(const std::string& name) {
