@@ -101,6 +101,11 @@ protected:
     void SetUp() override {
         Out = Fixtures::ScratchFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
         Encoder.SetProgressInterval(100);
+        // Slow tasks hold each picture for a moment, so they are caught running on any machine.
+        Encoder.OnVideoInputHook = [](TCustomEncoder&, PHookInfo info) {
+            info->Update = false;
+            std::this_thread::sleep_for(10ms);
+        };
     }
 
     // Queues one conversion of the fixture into Out; returns the task index.
@@ -122,9 +127,10 @@ protected:
         o.AudioCodec = "pcm_s16le";
         return o;
     }
-    // A conversion long enough to be caught running.
+    // A conversion long enough to be caught running: its pictures pass the slow hook.
     static TOutputOptions SlowVideo() {
         TOutputOptions o = InitOutputOptions();
+        o.VideoInputHook = true;
         o.VideoCodec = "mpeg4";
         o.AudioCodec = "mp2";
         o.VideoBitrate = 800000;
