@@ -34,6 +34,15 @@ void WriteFile(const fs::path& path, const std::string& data) {
     std::ofstream(path, std::ios::binary) << data;
 }
 
+// A server that answers every request with body.
+auto Serving(std::string body) {
+    return [body = std::move(body)](const Request&) {
+        Reply r;
+        r.body = body;
+        return r;
+    };
+}
+
 // Records every event of a component, in order, with the figures the tests look at.
 struct Recorder {
     std::vector<std::string> events;
@@ -131,7 +140,8 @@ protected:
 
     // Runs one transfer of url to its end: into the named file of the test folder, or
     // wherever the component is already set to write when no name is given.
-    void Fetch(TCustomWinHTTP& h, const Recorder& rec, const std::string& url, const std::string& output = {}) {
+    void Fetch(TCustomWinHTTP& h, const Recorder& rec, const std::string& url,
+               const std::string& output = {}) {
         h.URL = url;
         if (!output.empty())
             h.OutputFileName = (dir_ / output).string();
@@ -678,11 +688,7 @@ TEST_F(WinHTTPTest, NamedProxyAndItsCredentials) {
 }
 
 TEST_F(WinHTTPTest, WaitingStartDeliversEventsDuringTheWait) {
-    LoopbackServer server([](const Request&) {
-        Reply r;
-        r.body = Pattern(20000);
-        return r;
-    });
+    LoopbackServer server(Serving(Pattern(20000)));
     TWinHTTP h;
     Recorder rec(h);
     h.URL = server.URL("/page");
@@ -692,11 +698,7 @@ TEST_F(WinHTTPTest, WaitingStartDeliversEventsDuringTheWait) {
 }
 
 TEST_F(WinHTTPTest, AFailingHandlerDoesNotEndTheTransfer) {
-    LoopbackServer server([](const Request&) {
-        Reply r;
-        r.body = Pattern(20000);
-        return r;
-    });
+    LoopbackServer server(Serving(Pattern(20000)));
     TWinHTTP h;
     Recorder rec(h);
     int reports = 0;
@@ -780,11 +782,7 @@ TEST_F(WinHTTPTest, WaitingStartThatTimesOutStopsTheTransfer) {
 }
 
 TEST_F(WinHTTPTest, ImmediateAbortFromInsideAProgressHandler) {
-    LoopbackServer server([](const Request&) {
-        Reply r;
-        r.body = Pattern(300000);
-        return r;
-    });
+    LoopbackServer server(Serving(Pattern(300000)));
     TWinHTTP h;
     Recorder rec(h);
     int reports = 0;
