@@ -102,7 +102,8 @@ int main(int argc, char** argv) {
     for (const std::string& path : files) {
         TBitmap thumb;
         if (!probeOnce(dec, path, thumb)) { // also warms the file cache
-            std::printf("%-28s  load failed: %s\n", fs::path(path).filename().c_str(), dec.LastErrMsg().c_str());
+            std::printf("%-28s  load failed: %s\n", fs::path(path).filename().c_str(),
+                        dec.LastErrMsg().c_str());
             continue;
         }
         dec.LoadFile(path);
@@ -127,8 +128,8 @@ int main(int argc, char** argv) {
         }
         oursTotal += ours;
         toolsTotal += tools;
-        std::printf("%-28s %12.2f %12.2f %8.2f  %dx%d\n", fs::path(path).filename().c_str(), ours * 1e3, tools * 1e3,
-                    tools / ours, thumb.Width, thumb.Height);
+        std::printf("%-28s %12.2f %12.2f %8.2f  %dx%d\n", fs::path(path).filename().c_str(), ours * 1e3,
+                    tools * 1e3, tools / ours, thumb.Width, thumb.Height);
     }
     std::printf("%-28s %12.2f %12.2f %8.2f  (tools time / our time; above 1 means faster)\n", "total",
                 oursTotal * 1e3, toolsTotal * 1e3, oursTotal > 0 ? toolsTotal / oursTotal : 0.0);

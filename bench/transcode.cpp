@@ -8,16 +8,15 @@
 #include "FFLog.h"
 #include "FFmpeg.h"
 
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -26,28 +25,42 @@ namespace {
 
 struct TCase {
     const char* name;
-    std::vector<std::string> inputs;   // fixture names
-    const char* output;                // file name
+    std::vector<std::string> inputs;                          // fixture names
+    const char* output;                                       // file name
     std::vector<std::pair<std::string, std::string>> options; // engine options (before the output)
-    std::string toolArgs;              // the tool's output options
+    std::string toolArgs;                                     // the tool's output options
 };
 
 std::string g_dir;
 
-std::string input(const std::string& name) { return g_dir + "/" + name; }
+std::string input(const std::string& name) {
+    return g_dir + "/" + name;
+}
 
 std::vector<TCase> cases() {
     return {
-        {"H.264+AAC MP4 640x480", {"in640.mp4"}, "out_h264.mp4",
+        {"H.264+AAC MP4 640x480",
+         {"in640.mp4"},
+         "out_h264.mp4",
          {{"vcodec", "libx264"}, {"acodec", "libfaac"}, {"b", "1000000"}, {"g", "250"}, {"ab", "128000"}},
          "-c:v libx264 -b:v 1000k -g 250 -c:a aac -b:a 128k"},
-        {"MPEG-4 ASP AVI", {"in640.mp4"}, "out_xvid.avi",
-         {{"vcodec", "mpeg4"}, {"vtag", "XVID"}, {"acodec", "libmp3lame"}, {"b", "1500000"}, {"ab", "192000"}},
+        {"MPEG-4 ASP AVI",
+         {"in640.mp4"},
+         "out_xvid.avi",
+         {{"vcodec", "mpeg4"},
+          {"vtag", "XVID"},
+          {"acodec", "libmp3lame"},
+          {"b", "1500000"},
+          {"ab", "192000"}},
          "-c:v mpeg4 -vtag XVID -b:v 1500k -c:a libmp3lame -b:a 192k"},
-        {"MP3 320 kbps", {"in640.mp4"}, "out.mp3",
+        {"MP3 320 kbps",
+         {"in640.mp4"},
+         "out.mp3",
          {{"vn", "1"}, {"acodec", "libmp3lame"}, {"ab", "320000"}, {"ar", "48000"}, {"ac", "2"}},
          "-vn -c:a libmp3lame -b:a 320k -ar 48000 -ac 2"},
-        {"Joined MPEG-4+AAC MP4 (3 inputs)", {"in640.mp4", "in640b.mp4", "in640.mp4"}, "out_join.mp4",
+        {"Joined MPEG-4+AAC MP4 (3 inputs)",
+         {"in640.mp4", "in640b.mp4", "in640.mp4"},
+         "out_join.mp4",
          {{"vcodec", "mpeg4"}, {"acodec", "libfaac"}, {"b", "1500000"}, {"ab", "128000"}},
          "-c:v mpeg4 -b:v 1500k -c:a aac -b:a 128k"},
     };
@@ -145,11 +158,13 @@ std::vector<std::string> toolCommand(const TCase& c) {
 
 bool makeInputs(int seconds) {
     const std::string len = std::to_string(seconds);
-    const std::string a = "ffmpeg -nostdin -hide_banner -loglevel error -y -f lavfi -i testsrc=size=640x480:rate=25:duration=" +
-                          len + " -f lavfi -i sine=frequency=440:sample_rate=44100:duration=" + len +
-                          " -ac 2 -c:v libx264 -preset veryfast -pix_fmt yuv420p -c:a aac -shortest '" +
-                          input("in640.mp4") + "'";
-    const std::string b = "ffmpeg -nostdin -hide_banner -loglevel error -y -f lavfi -i smptebars=size=640x480:rate=25:duration=" +
+    const std::string a =
+        "ffmpeg -nostdin -hide_banner -loglevel error -y -f lavfi -i testsrc=size=640x480:rate=25:duration=" +
+        len + " -f lavfi -i sine=frequency=440:sample_rate=44100:duration=" + len +
+        " -ac 2 -c:v libx264 -preset veryfast -pix_fmt yuv420p -c:a aac -shortest '" + input("in640.mp4") +
+        "'";
+    const std::string b = "ffmpeg -nostdin -hide_banner -loglevel error -y -f lavfi -i "
+                          "smptebars=size=640x480:rate=25:duration=" +
                           len + " -f lavfi -i sine=frequency=660:sample_rate=44100:duration=" + len +
                           " -ac 2 -c:v libx264 -preset veryfast -pix_fmt yuv420p -c:a aac -shortest '" +
                           input("in640b.mp4") + "'";
@@ -189,9 +204,9 @@ int main(int argc, char** argv) {
         }
         if (engine.status != 0 || tool.status != 0)
             continue;
-        std::printf("%-36s %9.2f %9.2f %7.3f %10.1f %10.1f %7.3f\n", all[i].name, engine.seconds, tool.seconds,
-                    engine.seconds / tool.seconds, engine.maxRssKb / 1024.0, tool.maxRssKb / 1024.0,
-                    double(engine.maxRssKb) / double(tool.maxRssKb));
+        std::printf("%-36s %9.2f %9.2f %7.3f %10.1f %10.1f %7.3f\n", all[i].name, engine.seconds,
+                    tool.seconds, engine.seconds / tool.seconds, engine.maxRssKb / 1024.0,
+                    tool.maxRssKb / 1024.0, double(engine.maxRssKb) / double(tool.maxRssKb));
     }
     return 0;
 }

@@ -79,12 +79,14 @@ std::string codecText(const AVCodecParameters* par) {
     }
     if (par->codec_id == AV_CODEC_ID_MPEG2TS)
         return "mpeg2ts";
-    if (const AVCodecDescriptor* desc = FF().avcodec.avcodec_descriptor_get(par->codec_id); desc && desc->name && *desc->name)
+    if (const AVCodecDescriptor* desc = FF().avcodec.avcodec_descriptor_get(par->codec_id);
+        desc && desc->name && *desc->name)
         return desc->name;
     const uint32_t tag = par->codec_tag;
     const unsigned char c[4] = {uint8_t(tag), uint8_t(tag >> 8), uint8_t(tag >> 16), uint8_t(tag >> 24)};
     char buf[64];
-    if (c[0] >= 32 && c[0] <= 126 && c[1] >= 32 && c[1] <= 126 && c[2] >= 32 && c[2] <= 126 && c[3] >= 32 && c[3] <= 126)
+    if (c[0] >= 32 && c[0] <= 126 && c[1] >= 32 && c[1] <= 126 && c[2] >= 32 && c[2] <= 126 && c[3] >= 32 &&
+        c[3] <= 126)
         std::snprintf(buf, sizeof buf, "%c%c%c%c / 0x%04X", c[0], c[1], c[2], c[3], tag);
     else
         std::snprintf(buf, sizeof buf, "0x%04x", tag);
@@ -145,7 +147,8 @@ bool TCustomDecoder::LoadFile(const std::string& FileName, const std::string& Fo
     std::error_code ec;
     const fs::path path(FileName);
     if (fs::exists(path, ec) && !fs::is_regular_file(path, ec)) {
-        Fail(llError, "%s", FFErrorText(FileName, fs::is_directory(path, ec) ? AVERROR(EISDIR) : AVERROR(EINVAL)).c_str());
+        Fail(llError, "%s",
+             FFErrorText(FileName, fs::is_directory(path, ec) ? AVERROR(EISDIR) : AVERROR(EINVAL)).c_str());
         return false;
     }
     const std::string libName = FFFileNameToLib(FileName);
@@ -343,7 +346,8 @@ bool TCustomDecoder::GetVideoStreamInfo(int Index, TVideoStreamInfo& info) {
     else if (par->width > 0 && par->height > 0)
         info.DisplayAspectRatio = float(double(sar.num) / sar.den * par->width / par->height);
     info.PixelFormat = par->format;
-    const AVRational rate = st->avg_frame_rate.num && st->avg_frame_rate.den ? st->avg_frame_rate : st->r_frame_rate;
+    const AVRational rate =
+        st->avg_frame_rate.num && st->avg_frame_rate.den ? st->avg_frame_rate : st->r_frame_rate;
     info.FrameRateNum = rate.num;
     info.FrameRateDen = rate.den;
     return true;
@@ -368,7 +372,8 @@ void TFFDecoder::ResetStreamFacts() {
 void TFFDecoder::ComputeStreamFacts(const std::string& fileName) {
     TCustomDecoder::ComputeStreamFacts(fileName);
     currentStream_ = FirstVideoStreamIndex() >= 0 ? FirstVideoStreamIndex() : FirstAudioStreamIndex();
-    const int64_t start = currentStream_ >= 0 ? context_->streams[currentStream_]->start_time : context_->start_time;
+    const int64_t start =
+        currentStream_ >= 0 ? context_->streams[currentStream_]->start_time : context_->start_time;
     currentStartTime_ = start == AV_NOPTS_VALUE ? 0 : start;
 }
 
@@ -416,7 +421,8 @@ bool TFFDecoder::Seek(int Flags, int64_t Position) {
         return false;
     }
     AVIOContext* pb = context_->pb;
-    FFLogger().LogFmt(this, llDebug, "current position %" PRId64 " bytes", pb ? FF().avformat.avio_seek(pb, 0, SEEK_CUR) : -1);
+    FFLogger().LogFmt(this, llDebug, "current position %" PRId64 " bytes",
+                      pb ? FF().avformat.avio_seek(pb, 0, SEEK_CUR) : -1);
     const int64_t requested = Position < 0 ? 0 : Position;
     int64_t target = requested;
     const bool byteSeek = Flags & AVSEEK_FLAG_BYTE;
@@ -424,7 +430,8 @@ bool TFFDecoder::Seek(int Flags, int64_t Position) {
     if (!byteSeek && currentStream_ >= 0) {
         const AVStream* st = context_->streams[currentStream_];
         streamIndex = currentStream_;
-        target = FF().avutil.av_rescale_q(target, AVRational{1, AV_TIME_BASE}, repairedTimeBase(st->time_base));
+        target =
+            FF().avutil.av_rescale_q(target, AVRational{1, AV_TIME_BASE}, repairedTimeBase(st->time_base));
         if (currentStartTime_ > 0)
             target += currentStartTime_;
     }
@@ -456,7 +463,8 @@ bool TFFDecoder::Seek(int Flags, int64_t Position) {
             Fail(llError, "could not seek to position %0.3f seconds", double(requested) / 1000000);
         return false;
     }
-    FFLogger().LogFmt(this, llDebug, "seek to position %" PRId64 " bytes", pb ? FF().avformat.avio_seek(pb, 0, SEEK_CUR) : -1);
+    FFLogger().LogFmt(this, llDebug, "seek to position %" PRId64 " bytes",
+                      pb ? FF().avformat.avio_seek(pb, 0, SEEK_CUR) : -1);
     if (pb && FF().avformat.avio_feof(pb)) {
         Fail(llInfo, "stream eof reached.");
         eof_ = true;
@@ -578,8 +586,9 @@ bool TFFDecoder::ReceivePicture(AVPacket* pkt) {
             FF().avcodec.avcodec_send_packet(videoDecoder_.get(), pkt); // a damaged packet is skipped
         FF().avcodec.av_packet_unref(pkt);
     }
-    FFLogger().LogFmt(this, llDebug, "pkt.st_idx=%d, dts=%" PRId64 ", pts=%" PRId64 ", flags=%d, pict_type=%d",
-                      videoStream_, picture_->pkt_dts, picture_->pts, picture_->flags, int(picture_->pict_type));
+    FFLogger().LogFmt(this, llDebug,
+                      "pkt.st_idx=%d, dts=%" PRId64 ", pts=%" PRId64 ", flags=%d, pict_type=%d", videoStream_,
+                      picture_->pkt_dts, picture_->pts, picture_->flags, int(picture_->pict_type));
     int64_t pts = picture_->best_effort_timestamp;
     if (pts == AV_NOPTS_VALUE)
         pts = picture_->pts;

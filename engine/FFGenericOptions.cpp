@@ -20,10 +20,14 @@ bool servesKind(const AVOption* o, AVMediaType kind) {
     if (!(o->flags & media))
         return true;
     switch (kind) {
-    case AVMEDIA_TYPE_VIDEO: return o->flags & AV_OPT_FLAG_VIDEO_PARAM;
-    case AVMEDIA_TYPE_AUDIO: return o->flags & AV_OPT_FLAG_AUDIO_PARAM;
-    case AVMEDIA_TYPE_SUBTITLE: return o->flags & AV_OPT_FLAG_SUBTITLE_PARAM;
-    default: return true;
+    case AVMEDIA_TYPE_VIDEO:
+        return o->flags & AV_OPT_FLAG_VIDEO_PARAM;
+    case AVMEDIA_TYPE_AUDIO:
+        return o->flags & AV_OPT_FLAG_AUDIO_PARAM;
+    case AVMEDIA_TYPE_SUBTITLE:
+        return o->flags & AV_OPT_FLAG_SUBTITLE_PARAM;
+    default:
+        return true;
     }
 }
 
@@ -170,7 +174,8 @@ std::string TGenericOptions::ScalerFlags() const {
 std::string TGenericOptions::CodecValue(AVMediaType kind, const std::string& name) const {
     std::string value;
     for (const auto& r : recorded_)
-        if (r.target == TGenericTarget::Codec && r.name == name && (r.kind == kind || r.kind == AVMEDIA_TYPE_UNKNOWN))
+        if (r.target == TGenericTarget::Codec && r.name == name &&
+            (r.kind == kind || r.kind == AVMEDIA_TYPE_UNKNOWN))
             value = r.value;
     return value;
 }

@@ -61,7 +61,10 @@ using TOutputContextPtr = std::unique_ptr<AVFormatContext, TOutputContextDeleter
 class TDict {
 public:
     TDict() = default;
-    ~TDict() { if (d_) FF().avutil.av_dict_free(&d_); }
+    ~TDict() {
+        if (d_)
+            FF().avutil.av_dict_free(&d_);
+    }
     TDict(const TDict&) = delete;
     TDict& operator=(const TDict&) = delete;
     void Set(const std::string& key, const std::string& value) {

@@ -20,18 +20,20 @@ using TUnbindFunc = void (*)();
 
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-#define FF_BIND_REQUIRED(name) \
+#define FF_BIND_REQUIRED(name)                                                                               \
     t.name = reinterpret_cast<decltype(t.name)>(FFBindSymbol(handle, #name, fileName, TSymbolKind::Required));
-#define FF_BIND_OPTIONAL(name) \
+#define FF_BIND_OPTIONAL(name)                                                                               \
     t.name = reinterpret_cast<decltype(t.name)>(FFBindSymbol(handle, #name, fileName, TSymbolKind::Optional));
-#define FF_BIND_VARIABLE(name) \
+#define FF_BIND_VARIABLE(name)                                                                               \
     t.name = reinterpret_cast<decltype(t.name)>(FFBindSymbol(handle, #name, fileName, TSymbolKind::Variable));
-#define FF_BIND_ROUTINES(member, LIST) \
-    void bind_##member(void* handle, const std::string& fileName) { \
-        auto& t = gEntries.member; \
-        LIST(FF_BIND_REQUIRED, FF_BIND_OPTIONAL, FF_BIND_VARIABLE) \
-    } \
-    void unbind_##member() { gEntries.member = {}; }
+#define FF_BIND_ROUTINES(member, LIST)                                                                       \
+    void bind_##member(void* handle, const std::string& fileName) {                                          \
+        auto& t = gEntries.member;                                                                           \
+        LIST(FF_BIND_REQUIRED, FF_BIND_OPTIONAL, FF_BIND_VARIABLE)                                           \
+    }                                                                                                        \
+    void unbind_##member() {                                                                                 \
+        gEntries.member = {};                                                                                \
+    }
 
 FF_BIND_ROUTINES(avcodec, FF_AVCODEC_ENTRIES)
 FF_BIND_ROUTINES(swresample, FF_SWRESAMPLE_ENTRIES)
@@ -47,7 +49,9 @@ void bind_avdevice(void* handle, const std::string& fileName) {
     FF_AVDEVICE_ENTRIES(FF_BIND_REQUIRED, FF_BIND_OPTIONAL, FF_BIND_VARIABLE)
     t.avdevice_register_all();
 }
-void unbind_avdevice() { gEntries.avdevice = {}; }
+void unbind_avdevice() {
+    gEntries.avdevice = {};
+}
 #pragma GCC diagnostic pop
 
 struct TLibraryItem {
@@ -73,8 +77,8 @@ const TLibraryItem kLibraries[LIB_COUNT] = {
 
 // Loading order within a set: a library's own dependencies first, so that those
 // opened from the library folder are the ones the later libraries link against.
-const int kLoadOrder[LIB_COUNT] = {LIB_AVUTIL,  LIB_SWRESAMPLE, LIB_SWSCALE, LIB_AVCODEC,
-                                   LIB_AVFORMAT, LIB_AVFILTER,  LIB_AVDEVICE, LIB_LIBC};
+const int kLoadOrder[LIB_COUNT] = {LIB_AVUTIL,   LIB_SWRESAMPLE, LIB_SWSCALE,  LIB_AVCODEC,
+                                   LIB_AVFORMAT, LIB_AVFILTER,   LIB_AVDEVICE, LIB_LIBC};
 
 // The codec mutex slot shared by every lock; guarded by gCodecSlotLock.
 struct TCodecMutex {
@@ -105,7 +109,8 @@ void* FFBindSymbol(void* handle, const char* name, const std::string& fileName, 
     if (symbol || kind == TSymbolKind::Optional)
         return symbol;
     const char* err = dlerror();
-    const char* format = kind == TSymbolKind::Variable ? "Load variable %s@%s error: %s" : "Load function %s@%s error: %s";
+    const char* format =
+        kind == TSymbolKind::Variable ? "Load variable %s@%s error: %s" : "Load function %s@%s error: %s";
     char buf[1024];
     std::snprintf(buf, sizeof buf, format, name, fileName.c_str(), err ? err : "symbol not found");
     throw EFFLoadError(buf);
@@ -146,7 +151,8 @@ std::string TFFLoader::LibraryFileName(int index) const {
 void* TFFLoader::Open(int index, std::string& fullName) {
     const std::string fileName = LibraryFileName(index);
     fs::path path(fileName);
-    const bool inFolder = !path.has_parent_path() && !libraryPath_.empty() && !kLibraries[index].systemLibrary;
+    const bool inFolder =
+        !path.has_parent_path() && !libraryPath_.empty() && !kLibraries[index].systemLibrary;
     if (inFolder)
         path = fs::path(libraryPath_) / fileName;
     fullName = path.string();
@@ -169,7 +175,8 @@ bool TFFLoader::Load(int index) {
         if (!st.handle) {
             const char* err = dlerror();
             char buf[2048];
-            std::snprintf(buf, sizeof buf, "Load library %s error: %s", fullName.c_str(), err ? err : "unknown error");
+            std::snprintf(buf, sizeof buf, "Load library %s error: %s", fullName.c_str(),
+                          err ? err : "unknown error");
             lastError_ = buf;
             return false;
         }
@@ -407,7 +414,8 @@ void FFSetInterruptCallback(AVFormatContext* ctx) {
 namespace {
 
 // Names that start with one of these protocols go to the libraries unchanged.
-const char* const kProtocols[] = {"unicode", "stream", "gopher", "http", "https", "pipe", "rtp", "tcp", "udp", "file"};
+const char* const kProtocols[] = {"unicode", "stream", "gopher", "http", "https",
+                                  "pipe",    "rtp",    "tcp",    "udp",  "file"};
 const char kUnicodePrefix[] = "unicode:utf8:";
 
 bool hasUrlScheme(const std::string& name) {
@@ -420,7 +428,8 @@ bool hasUrlScheme(const std::string& name) {
             return true;
     // Any other "scheme://" address.
     return name.compare(colon, 3, "://") == 0 &&
-           std::all_of(scheme.begin(), scheme.end(), [](unsigned char c) { return std::isalnum(c) || c == '+' || c == '-' || c == '.'; });
+           std::all_of(scheme.begin(), scheme.end(),
+                       [](unsigned char c) { return std::isalnum(c) || c == '+' || c == '-' || c == '.'; });
 }
 
 } // namespace

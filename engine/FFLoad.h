@@ -56,14 +56,30 @@ extern "C" {
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
 #define FF_DECLARE_ENTRY(name) decltype(&::name) name = nullptr;
-struct TAVCodecEntries { FF_AVCODEC_ENTRIES(FF_DECLARE_ENTRY, FF_DECLARE_ENTRY, FF_DECLARE_ENTRY) };
-struct TSwResampleEntries { FF_SWRESAMPLE_ENTRIES(FF_DECLARE_ENTRY, FF_DECLARE_ENTRY, FF_DECLARE_ENTRY) };
-struct TAVDeviceEntries { FF_AVDEVICE_ENTRIES(FF_DECLARE_ENTRY, FF_DECLARE_ENTRY, FF_DECLARE_ENTRY) };
-struct TAVFilterEntries { FF_AVFILTER_ENTRIES(FF_DECLARE_ENTRY, FF_DECLARE_ENTRY, FF_DECLARE_ENTRY) };
-struct TAVFormatEntries { FF_AVFORMAT_ENTRIES(FF_DECLARE_ENTRY, FF_DECLARE_ENTRY, FF_DECLARE_ENTRY) };
-struct TAVUtilEntries { FF_AVUTIL_ENTRIES(FF_DECLARE_ENTRY, FF_DECLARE_ENTRY, FF_DECLARE_ENTRY) };
-struct TSwScaleEntries { FF_SWSCALE_ENTRIES(FF_DECLARE_ENTRY, FF_DECLARE_ENTRY, FF_DECLARE_ENTRY) };
-struct TLibCEntries { FF_LIBC_ENTRIES(FF_DECLARE_ENTRY, FF_DECLARE_ENTRY, FF_DECLARE_ENTRY) };
+struct TAVCodecEntries {
+    FF_AVCODEC_ENTRIES(FF_DECLARE_ENTRY, FF_DECLARE_ENTRY, FF_DECLARE_ENTRY)
+};
+struct TSwResampleEntries {
+    FF_SWRESAMPLE_ENTRIES(FF_DECLARE_ENTRY, FF_DECLARE_ENTRY, FF_DECLARE_ENTRY)
+};
+struct TAVDeviceEntries {
+    FF_AVDEVICE_ENTRIES(FF_DECLARE_ENTRY, FF_DECLARE_ENTRY, FF_DECLARE_ENTRY)
+};
+struct TAVFilterEntries {
+    FF_AVFILTER_ENTRIES(FF_DECLARE_ENTRY, FF_DECLARE_ENTRY, FF_DECLARE_ENTRY)
+};
+struct TAVFormatEntries {
+    FF_AVFORMAT_ENTRIES(FF_DECLARE_ENTRY, FF_DECLARE_ENTRY, FF_DECLARE_ENTRY)
+};
+struct TAVUtilEntries {
+    FF_AVUTIL_ENTRIES(FF_DECLARE_ENTRY, FF_DECLARE_ENTRY, FF_DECLARE_ENTRY)
+};
+struct TSwScaleEntries {
+    FF_SWSCALE_ENTRIES(FF_DECLARE_ENTRY, FF_DECLARE_ENTRY, FF_DECLARE_ENTRY)
+};
+struct TLibCEntries {
+    FF_LIBC_ENTRIES(FF_DECLARE_ENTRY, FF_DECLARE_ENTRY, FF_DECLARE_ENTRY)
+};
 #undef FF_DECLARE_ENTRY
 #pragma GCC diagnostic pop
 
@@ -94,7 +110,9 @@ enum TLibraryIndex : int {
     LIB_COUNT = 8,
 };
 using TLibrarySet = uint32_t;
-constexpr TLibrarySet LIB_BIT(int index) { return TLibrarySet(1) << index; }
+constexpr TLibrarySet LIB_BIT(int index) {
+    return TLibrarySet(1) << index;
+}
 constexpr TLibrarySet FF_LOAD_SET = 0xFB; // everything except avdevice
 constexpr TLibrarySet FF_ALL_LIBS = 0xFF;
 

@@ -69,7 +69,8 @@ std::string prefixOf(void* avcl) {
         return {};
     std::string prefix;
     if (cls->version > 3280642 && cls->parent_log_context_offset) {
-        void* parent = *reinterpret_cast<void**>(static_cast<uint8_t*>(avcl) + cls->parent_log_context_offset);
+        void* parent =
+            *reinterpret_cast<void**>(static_cast<uint8_t*>(avcl) + cls->parent_log_context_offset);
         const AVClass* parentCls = parent ? *static_cast<const AVClass**>(parent) : nullptr;
         if (parentCls)
             prefix = format("[%s @ %p] ", itemName(parent, parentCls), parent);
@@ -123,9 +124,11 @@ void TFFLogger::SetLogLevel(TLogLevel level) {
 }
 
 void TFFLogger::SetLogLevelByName(const std::string& name) {
-    static const char* const names[] = {"quiet", "panic", "fatal", "error", "warning", "info", "verbose", "debug"};
+    static const char* const names[] = {"quiet",   "panic", "fatal",   "error",
+                                        "warning", "info",  "verbose", "debug"};
     std::string lower(name);
-    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return char(std::tolower(c)); });
     for (int i = 0; i < int(std::size(names)); ++i)
         if (lower == names[i])
             return SetLogLevel(TLogLevel(i));

@@ -16,7 +16,8 @@
 enum TLogLevel : int { llQuiet, llPanic, llFatal, llError, llWarning, llInfo, llVerbose, llDebug };
 
 // Sender, AThreadID, ALogLevel, ALogMsg.
-using TLogEvent = std::function<void(void* Sender, uint32_t AThreadID, TLogLevel ALogLevel, const std::string& ALogMsg)>;
+using TLogEvent =
+    std::function<void(void* Sender, uint32_t AThreadID, TLogLevel ALogLevel, const std::string& ALogMsg)>;
 
 // The id the engine reports for the calling thread.
 uint32_t FFThreadId();

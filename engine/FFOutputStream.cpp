@@ -1,6 +1,5 @@
 #include "FFOutputStream.h"
 
-
 #include <cmath>
 #include <ctime>
 #include <filesystem>
@@ -15,9 +14,11 @@ const char* kindName(AVMediaType kind) {
 }
 
 std::string encoderOpenError(int file, int index, AVMediaType kind) {
-    return Fmt("Error while opening encoder for output stream #%d.%d (%s) - maybe incorrect parameters such as "
-               "bit_rate, rate, width or height. Please check error log message to find out more detail information.",
-               file, index, kindName(kind));
+    return Fmt(
+        "Error while opening encoder for output stream #%d.%d (%s) - maybe incorrect parameters such as "
+        "bit_rate, rate, width or height. Please check error log message to find out more detail "
+        "information.",
+        file, index, kindName(kind));
 }
 
 std::string layoutText(const AVChannelLayout& layout) {
@@ -39,7 +40,7 @@ TOutputStream::TOutputStream(TCustomFFmpeg& task, TCustomFFmpeg::State& s, TRunS
       hooks_(task, s) {
     const std::string& codec = request.kind == AVMEDIA_TYPE_VIDEO   ? request.video.codec
                                : request.kind == AVMEDIA_TYPE_AUDIO ? request.audio.codec
-                                                                 : request.subtitle.codec;
+                                                                    : request.subtitle.codec;
     copy_ = codec == "copy";
 }
 
@@ -59,17 +60,17 @@ void TOutputStream::Prepare(const TInputStream& source) {
     const TFFEntries& ff = FF();
     const std::string& codecName = request_.kind == AVMEDIA_TYPE_VIDEO   ? request_.video.codec
                                    : request_.kind == AVMEDIA_TYPE_AUDIO ? request_.audio.codec
-                                                                      : request_.subtitle.codec;
+                                                                         : request_.subtitle.codec;
     const std::string& lang = request_.kind == AVMEDIA_TYPE_VIDEO   ? request_.video.lang
                               : request_.kind == AVMEDIA_TYPE_AUDIO ? request_.audio.lang
-                                                                 : request_.subtitle.lang;
+                                                                    : request_.subtitle.lang;
     if (!lang.empty())
         ff.avutil.av_dict_set(&st_->metadata, "language", lang.c_str(), 0);
     if (request_.streamId >= 0)
         st_->id = request_.streamId;
     const uint32_t tag = request_.kind == AVMEDIA_TYPE_VIDEO   ? request_.video.tag
                          : request_.kind == AVMEDIA_TYPE_AUDIO ? request_.audio.tag
-                                                            : request_.subtitle.tag;
+                                                               : request_.subtitle.tag;
 
     if (copy_) {
         if (request_.kind == AVMEDIA_TYPE_AUDIO && request_.audio.volume != 256)
@@ -120,8 +121,10 @@ void TOutputStream::Prepare(const TInputStream& source) {
     else {
         enc_->time_base = kMicros;
         if (source.dec && source.dec->subtitle_header_size > 0) {
-            enc_->subtitle_header = static_cast<uint8_t*>(ff.avutil.av_mallocz(size_t(source.dec->subtitle_header_size) + 1));
-            std::memcpy(enc_->subtitle_header, source.dec->subtitle_header, size_t(source.dec->subtitle_header_size));
+            enc_->subtitle_header =
+                static_cast<uint8_t*>(ff.avutil.av_mallocz(size_t(source.dec->subtitle_header_size) + 1));
+            std::memcpy(enc_->subtitle_header, source.dec->subtitle_header,
+                        size_t(source.dec->subtitle_header_size));
             enc_->subtitle_header_size = source.dec->subtitle_header_size;
         }
     }
@@ -148,14 +151,15 @@ void TOutputStream::prepareVideo(const TInputStream& source, const AVCodec* code
     if (!rate.num || !rate.den || av_q2d(rate) > 1000)
         rate = {25, 1};
     if (codec->supported_framerates && !v.forceFps)
-        rate = codec->supported_framerates[ff.avutil.av_find_nearest_q_idx(rate, codec->supported_framerates)];
+        rate =
+            codec->supported_framerates[ff.avutil.av_find_nearest_q_idx(rate, codec->supported_framerates)];
     ff.avutil.av_reduce(&rate.num, &rate.den, rate.num, rate.den, 65535);
     enc_->framerate = rate;
     enc_->time_base = av_inv_q(rate);
 
-    AVPixelFormat fmt = v.pixFmt != AV_PIX_FMT_NONE ? v.pixFmt
+    AVPixelFormat fmt = v.pixFmt != AV_PIX_FMT_NONE                            ? v.pixFmt
                         : source.dec && source.dec->pix_fmt != AV_PIX_FMT_NONE ? source.dec->pix_fmt
-                                                                                : AVPixelFormat(par->format);
+                                                                               : AVPixelFormat(par->format);
     // JPEG-based encoders take full-range pictures: their list starts with those.
     if (codec->pix_fmts && v.pixFmt == AV_PIX_FMT_NONE && codec->id == AV_CODEC_ID_MJPEG)
         fmt = codec->pix_fmts[0];
@@ -166,8 +170,9 @@ void TOutputStream::prepareVideo(const TInputStream& source, const AVCodec* code
         if (!supported) {
             AVPixelFormat best = AV_PIX_FMT_NONE;
             for (const AVPixelFormat* p = codec->pix_fmts; *p != AV_PIX_FMT_NONE; p++)
-                best = fmt == AV_PIX_FMT_NONE ? codec->pix_fmts[0]
-                                              : ff.avutil.av_find_best_pix_fmt_of_2(best, *p, fmt, 0, nullptr);
+                best = fmt == AV_PIX_FMT_NONE
+                           ? codec->pix_fmts[0]
+                           : ff.avutil.av_find_best_pix_fmt_of_2(best, *p, fmt, 0, nullptr);
             fmt = best;
         }
     }
@@ -228,13 +233,15 @@ void TOutputStream::prepareVideo(const TInputStream& source, const AVCodec* code
         while (std::getline(times, t, ',')) {
             int64_t us = 0;
             if (ff.avutil.av_parse_time(&us, t.c_str(), 1) < 0)
-                throw FFmpegException(Fmt("Invalid duration specification for force_key_frames: %s", t.c_str()));
+                throw FFmpegException(
+                    Fmt("Invalid duration specification for force_key_frames: %s", t.c_str()));
             forcedKeyUs_.push_back(us);
         }
     }
     if (s_.pass) {
         enc_->flags |= s_.pass == 1 ? AV_CODEC_FLAG_PASS1 : AV_CODEC_FLAG_PASS2;
-        std::string logName = Fmt("%s-%d.log", s_.passLogFile.empty() ? "ffmpeg2pass" : s_.passLogFile.c_str(), index_);
+        std::string logName =
+            Fmt("%s-%d.log", s_.passLogFile.empty() ? "ffmpeg2pass" : s_.passLogFile.c_str(), index_);
         if (logName.size() > 1023)
             logName.resize(1023);
         if (s_.pass == 1) {
@@ -244,8 +251,8 @@ void TOutputStream::prepareVideo(const TInputStream& source, const AVCodec* code
         } else {
             FILE* f = std::fopen(logName.c_str(), "rb");
             if (!f)
-                throw FFmpegException(
-                    Fmt("Cannot read file: Error reading log file \"%s\" for pass-2 encoding", logName.c_str()));
+                throw FFmpegException(Fmt(
+                    "Cannot read file: Error reading log file \"%s\" for pass-2 encoding", logName.c_str()));
             std::string text;
             char buf[65536];
             size_t n;
@@ -276,7 +283,8 @@ void TOutputStream::prepareAudio(const TInputStream& source, const AVCodec* code
                 best = *r;
         }
         if (!exact) {
-            TaskLog(&task_, llWarning, Fmt("Requested sampling rate unsupported using closest supported (%d)", best));
+            TaskLog(&task_, llWarning,
+                    Fmt("Requested sampling rate unsupported using closest supported (%d)", best));
             rate = best;
         }
     }
@@ -329,10 +337,10 @@ void TOutputStream::openEncoder(const AVCodec* codec) {
     TDict options;
     s_.generic.CodecOptions(request_.kind, true, options.Ptr());
     if (s_.pass && std::strcmp(codec->name, "libx264") == 0)
-        FF().avutil.av_dict_set(options.Ptr(), "stats",
-                                Fmt("%s-%d.log", s_.passLogFile.empty() ? "ffmpeg2pass" : s_.passLogFile.c_str(), index_)
-                                    .c_str(),
-                                0);
+        FF().avutil.av_dict_set(
+            options.Ptr(), "stats",
+            Fmt("%s-%d.log", s_.passLogFile.empty() ? "ffmpeg2pass" : s_.passLogFile.c_str(), index_).c_str(),
+            0);
     int ret;
     {
         TCodecLockGuard lock;
@@ -364,8 +372,8 @@ void TOutputStream::configureGraph(const std::string& chain, const std::string& 
     const char* sinkName = video ? "buffersink" : "abuffersink";
     if (ff.avfilter.avfilter_graph_create_filter(&src_, ff.avfilter.avfilter_get_by_name(srcName), "in",
                                                  sourceArgs.c_str(), nullptr, g) < 0 ||
-        ff.avfilter.avfilter_graph_create_filter(&sink_, ff.avfilter.avfilter_get_by_name(sinkName), "out", nullptr,
-                                                 nullptr, g) < 0)
+        ff.avfilter.avfilter_graph_create_filter(&sink_, ff.avfilter.avfilter_get_by_name(sinkName), "out",
+                                                 nullptr, nullptr, g) < 0)
         throw FFmpegException("Error opening filters!");
 
     AVFilterInOut* outputs = ff.avfilter.avfilter_inout_alloc();
@@ -387,11 +395,12 @@ void TOutputStream::buildVideoGraph(const AVFrame* frame, const TInputStream& so
     const TFFEntries& ff = FF();
     if (graph_)
         TaskLog(&task_, llQuiet,
-                Fmt("Input Stream #%d.%d frame size changed to %dx%d, %s", source.file, source.index, frame->width,
-                    frame->height, ff.avutil.av_get_pix_fmt_name(AVPixelFormat(frame->format))));
+                Fmt("Input Stream #%d.%d frame size changed to %dx%d, %s", source.file, source.index,
+                    frame->width, frame->height,
+                    ff.avutil.av_get_pix_fmt_name(AVPixelFormat(frame->format))));
     const AVRational sar = frame->sample_aspect_ratio.num ? frame->sample_aspect_ratio : AVRational{0, 1};
-    const std::string args = Fmt("video_size=%dx%d:pix_fmt=%d:time_base=1/%d:pixel_aspect=%d/%d", frame->width,
-                                 frame->height, frame->format, AV_TIME_BASE, sar.num, sar.den);
+    const std::string args = Fmt("video_size=%dx%d:pix_fmt=%d:time_base=1/%d:pixel_aspect=%d/%d",
+                                 frame->width, frame->height, frame->format, AV_TIME_BASE, sar.num, sar.den);
     std::string chain;
     if (request_.video.deinterlace)
         chain += "yadif,";
@@ -416,14 +425,14 @@ void TOutputStream::buildAudioGraph(const AVFrame* frame) {
     const char* inFmt = ff.avutil.av_get_sample_fmt_name(AVSampleFormat(frame->format));
     if (graph_) {
         TaskLog(&task_, llInfo,
-                Fmt("Input stream #%d.%d frame changed from rate:%d fmt:%s ch:%d to rate:%d fmt:%s ch:%d", file_,
-                    index_, graphRate_, ff.avutil.av_get_sample_fmt_name(AVSampleFormat(graphFmt_)),
+                Fmt("Input stream #%d.%d frame changed from rate:%d fmt:%s ch:%d to rate:%d fmt:%s ch:%d",
+                    file_, index_, graphRate_, ff.avutil.av_get_sample_fmt_name(AVSampleFormat(graphFmt_)),
                     graphLayout_.nb_channels, frame->sample_rate, inFmt, inLayout.nb_channels));
         // What the old graph still holds belongs before the new input's samples.
         endGraphInput();
     }
-    const std::string args = Fmt("time_base=1/%d:sample_rate=%d:sample_fmt=%s:channel_layout=%s", frame->sample_rate,
-                                 frame->sample_rate, inFmt, layoutText(inLayout).c_str());
+    const std::string args = Fmt("time_base=1/%d:sample_rate=%d:sample_fmt=%s:channel_layout=%s",
+                                 frame->sample_rate, frame->sample_rate, inFmt, layoutText(inLayout).c_str());
     std::string chain;
     if (request_.audio.volume != 256)
         chain += Fmt("volume=%f,", request_.audio.volume / 256.0);
@@ -498,7 +507,8 @@ void TOutputStream::Frame(AVFrame* frame, const TInputStream& source) {
 void TOutputStream::encodeVideo(AVFrame* frame) {
     const TFFEntries& ff = FF();
     const AVRational tb = ff.avfilter.av_buffersink_get_time_base(sink_);
-    const int64_t us = frame->pts == AV_NOPTS_VALUE ? AV_NOPTS_VALUE : ff.avutil.av_rescale_q(frame->pts, tb, kMicros);
+    const int64_t us =
+        frame->pts == AV_NOPTS_VALUE ? AV_NOPTS_VALUE : ff.avutil.av_rescale_q(frame->pts, tb, kMicros);
     hooks_.Video(frame, true, int(frames_), us);
     hooks_.Preview(frame, int(frames_), us);
 
@@ -509,11 +519,14 @@ void TOutputStream::encodeVideo(AVFrame* frame) {
                                    double(out_.startTime) / 1e6 / av_q2d(enc_->time_base);
     if (out_.startTime > 0 && ticks < -0.5)
         return;
-    if (out_.recordingTime != INT64_MAX && ticks * av_q2d(enc_->time_base) * 1e6 >= double(out_.recordingTime)) {
+    if (out_.recordingTime != INT64_MAX &&
+        ticks * av_q2d(enc_->time_base) * 1e6 >= double(out_.recordingTime)) {
         finished_ = true;
         return;
     }
-    const int method = s_.videoSync >= 0 ? s_.videoSync : (out_.ctx->oformat->flags & AVFMT_VARIABLE_FPS) ? 2 : 1;
+    const int method = s_.videoSync >= 0                                 ? s_.videoSync
+                       : (out_.ctx->oformat->flags & AVFMT_VARIABLE_FPS) ? 2
+                                                                         : 1;
     int64_t count = 1;
     if (method == 1) {
         const double delta = ticks - double(nextPts_);
@@ -576,7 +589,8 @@ void TOutputStream::encodeAudioFifo(bool flush) {
         ff.avutil.av_channel_layout_copy(&f->ch_layout, &enc_->ch_layout);
         if (ff.avutil.av_frame_get_buffer(f, 0) < 0)
             throw FFmpegException("Out of memory in do_audio_out");
-        if (ff.avutil.av_audio_fifo_read(fifo_.get(), reinterpret_cast<void**>(f->extended_data), take) < take)
+        if (ff.avutil.av_audio_fifo_read(fifo_.get(), reinterpret_cast<void**>(f->extended_data), take) <
+            take)
             throw FFmpegException("Internal error, buffer size too small");
         if (samples > take)
             ff.avutil.av_samples_set_silence(f->extended_data, take, samples - take, f->ch_layout.nb_channels,
@@ -596,7 +610,8 @@ void TOutputStream::encodeAudioFifo(bool flush) {
 void TOutputStream::sendFrame(AVFrame* frame) {
     const int ret = FF().avcodec.avcodec_send_frame(enc_.get(), frame);
     if (ret < 0 && ret != AVERROR_EOF)
-        throw FFmpegException(request_.kind == AVMEDIA_TYPE_VIDEO ? "Video encoding failed" : "Audio encoding failed");
+        throw FFmpegException(request_.kind == AVMEDIA_TYPE_VIDEO ? "Video encoding failed"
+                                                                  : "Audio encoding failed");
     receivePackets();
 }
 
@@ -607,16 +622,20 @@ void TOutputStream::receivePackets() {
         if (ret == AVERROR(EAGAIN) || ret == AVERROR_EOF)
             return;
         if (ret < 0)
-            throw FFmpegException(request_.kind == AVMEDIA_TYPE_VIDEO ? "Video encoding failed" : "Audio encoding failed");
+            throw FFmpegException(request_.kind == AVMEDIA_TYPE_VIDEO ? "Video encoding failed"
+                                                                      : "Audio encoding failed");
         if (request_.kind == AVMEDIA_TYPE_VIDEO) {
             size_t size = 0;
-            const uint8_t* q = ff.avcodec.av_packet_get_side_data(pkt_.get(), AV_PKT_DATA_QUALITY_STATS, &size);
+            const uint8_t* q =
+                ff.avcodec.av_packet_get_side_data(pkt_.get(), AV_PKT_DATA_QUALITY_STATS, &size);
             if (q && size >= 4)
                 quality_ = float(q[0] | q[1] << 8 | q[2] << 16 | uint32_t(q[3]) << 24) / FF_QP2LAMBDA;
             if (passLog_ && enc_->stats_out)
                 std::fputs(enc_->stats_out, passLog_);
             if (s_.vstats)
-                writeVideoStats(pkt_.get(), q && size >= 5 ? ff.avutil.av_get_picture_type_char(AVPictureType(q[4])) : '?');
+                writeVideoStats(pkt_.get(), q && size >= 5
+                                                ? ff.avutil.av_get_picture_type_char(AVPictureType(q[4]))
+                                                : '?');
         }
         write(pkt_.get(), enc_->time_base);
     }
@@ -672,14 +691,14 @@ void TOutputStream::write(AVPacket* pkt, AVRational tb) {
         endUs_ = std::max(endUs_, ff.avutil.av_rescale_q(ts + pkt->duration, st_->time_base, kMicros));
     (request_.kind == AVMEDIA_TYPE_VIDEO   ? stats_.videoBytes
      : request_.kind == AVMEDIA_TYPE_AUDIO ? stats_.audioBytes
-                                        : stats_.otherBytes) += pkt->size;
+                                           : stats_.otherBytes) += pkt->size;
     int ret = ff.avformat.av_interleaved_write_frame(out_.ctx.get(), pkt);
     if (ret >= 0 && out_.ctx->pb && out_.ctx->pb->error < 0)
         ret = out_.ctx->pb->error; // a failed write (full disk) stays in the I/O context
     if (ret < 0) {
         TaskLog(&task_, llError, FFErrorText("av_interleaved_write_frame()", ret));
-        throw FFmpegException(Fmt("%s failed for stream %d, codec %s", "av_interleaved_write_frame()", st_->index,
-                                  CodecName()));
+        throw FFmpegException(Fmt("%s failed for stream %d, codec %s", "av_interleaved_write_frame()",
+                                  st_->index, CodecName()));
     }
 }
 
@@ -691,7 +710,8 @@ void TOutputStream::Subtitle(const AVSubtitle& sub, int64_t ptsUs, const TInputS
     if (ptsUs == AV_NOPTS_VALUE)
         throw FFmpegException("Subtitle packets must have a pts");
     std::vector<uint8_t> buffer(262144);
-    const int size = FF().avcodec.avcodec_encode_subtitle(enc_.get(), buffer.data(), int(buffer.size()), &sub);
+    const int size =
+        FF().avcodec.avcodec_encode_subtitle(enc_.get(), buffer.data(), int(buffer.size()), &sub);
     if (size < 0)
         throw FFmpegException("Subtitle encoding failed");
     if (size == 0)

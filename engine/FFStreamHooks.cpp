@@ -66,22 +66,24 @@ AVFrame* TStreamHooks::Audio(AVFrame* frame) {
         ff.avutil.av_channel_layout_copy(&packed->ch_layout, &frame->ch_layout);
         if (!swr_) {
             SwrContext* raw = nullptr;
-            if (ff.swresample.swr_alloc_set_opts2(&raw, &frame->ch_layout, AV_SAMPLE_FMT_S16, frame->sample_rate,
-                                                  &frame->ch_layout, AVSampleFormat(frame->format),
-                                                  frame->sample_rate, 0, nullptr) < 0)
+            if (ff.swresample.swr_alloc_set_opts2(
+                    &raw, &frame->ch_layout, AV_SAMPLE_FMT_S16, frame->sample_rate, &frame->ch_layout,
+                    AVSampleFormat(frame->format), frame->sample_rate, 0, nullptr) < 0)
                 throw FFmpegException(Fmt("Cannot convert %s sample format to %s sample format",
-                                          ff.avutil.av_get_sample_fmt_name(AVSampleFormat(frame->format)), "s16"));
+                                          ff.avutil.av_get_sample_fmt_name(AVSampleFormat(frame->format)),
+                                          "s16"));
             swr_.reset(raw);
             TaskLog(&task_, llWarning, "Warning, using s16 intermediate sample format for resampling");
         }
         if (ff.swresample.swr_convert_frame(swr_.get(), packed, frame) < 0)
             throw FFmpegException(Fmt("Cannot convert %s sample format to %s sample format",
-                                      ff.avutil.av_get_sample_fmt_name(AVSampleFormat(frame->format)), "s16"));
+                                      ff.avutil.av_get_sample_fmt_name(AVSampleFormat(frame->format)),
+                                      "s16"));
         packed->pts = frame->pts;
     }
-    const int size = ff.avutil.av_samples_get_buffer_size(nullptr, packed->ch_layout.nb_channels, packed->nb_samples,
-                                                          AV_SAMPLE_FMT_S16, 1);
-    task_.OnAudioHook(task_, packed->pts, packed->data[0], size, packed->sample_rate, packed->ch_layout.nb_channels,
-                      AV_SAMPLE_FMT_S16);
+    const int size = ff.avutil.av_samples_get_buffer_size(nullptr, packed->ch_layout.nb_channels,
+                                                          packed->nb_samples, AV_SAMPLE_FMT_S16, 1);
+    task_.OnAudioHook(task_, packed->pts, packed->data[0], size, packed->sample_rate,
+                      packed->ch_layout.nb_channels, AV_SAMPLE_FMT_S16);
     return packed;
 }

@@ -96,8 +96,9 @@ void TTranscoder::buildStreams() {
                 TInputStream* ist = inputStream(m.file, m.stream);
                 const AVMediaType type = ist->st->codecpar->codec_type;
                 if (type != request.kind)
-                    throw FFmpegException(Fmt("Codec type mismatch for mapping #%d.%d (%s) -> #%d.%d (%s)", m.file,
-                                              m.stream, kindName(type), int(o), int(k), kindName(request.kind)));
+                    throw FFmpegException(Fmt("Codec type mismatch for mapping #%d.%d (%s) -> #%d.%d (%s)",
+                                              m.file, m.stream, kindName(type), int(o), int(k),
+                                              kindName(request.kind)));
                 ost->sources.push_back(ist);
             } else if (joined_) {
                 // Input i+1 continues the streams of input i.
@@ -127,8 +128,8 @@ void TTranscoder::buildStreams() {
                 if (src && !first)
                     first = src;
             if (!first)
-                throw FFmpegException(Fmt("Could not find input stream matching output stream #%d.%d (%s)", int(o),
-                                          int(k), kindName(request.kind)));
+                throw FFmpegException(Fmt("Could not find input stream matching output stream #%d.%d (%s)",
+                                          int(o), int(k), kindName(request.kind)));
             used.push_back(first);
             for (TInputStream* src : ost->sources)
                 if (src)
@@ -170,12 +171,12 @@ void TTranscoder::openDecoder(TInputStream& ist) {
     const AVCodec* codec = forced.empty() ? ff.avcodec.avcodec_find_decoder(par->codec_id)
                                           : ff.avcodec.avcodec_find_decoder_by_name(forced.c_str());
     if (!codec)
-        throw FFmpegException(Fmt("Decoder (codec id %d) not found for input stream #%d.%d (%s)", int(par->codec_id),
-                                  ist.file, ist.index, kindName(par->codec_type)));
+        throw FFmpegException(Fmt("Decoder (codec id %d) not found for input stream #%d.%d (%s)",
+                                  int(par->codec_id), ist.file, ist.index, kindName(par->codec_type)));
     ist.dec.reset(ff.avcodec.avcodec_alloc_context3(codec));
     if (ff.avcodec.avcodec_parameters_to_context(ist.dec.get(), par) < 0)
-        throw FFmpegException(Fmt("Error while opening decoder for input stream #%d.%d (%s)", ist.file, ist.index,
-                                  kindName(par->codec_type)));
+        throw FFmpegException(Fmt("Error while opening decoder for input stream #%d.%d (%s)", ist.file,
+                                  ist.index, kindName(par->codec_type)));
     ist.dec->pkt_timebase = ist.st->time_base;
     ist.dec->thread_count = s_.threads;
     TDict options;
@@ -186,8 +187,8 @@ void TTranscoder::openDecoder(TInputStream& ist) {
         ret = ff.avcodec.avcodec_open2(ist.dec.get(), codec, options.Ptr());
     }
     if (ret < 0)
-        throw FFmpegException(Fmt("Error while opening decoder for input stream #%d.%d (%s)", ist.file, ist.index,
-                                  kindName(par->codec_type)));
+        throw FFmpegException(Fmt("Error while opening decoder for input stream #%d.%d (%s)", ist.file,
+                                  ist.index, kindName(par->codec_type)));
 }
 
 void TTranscoder::writeHeaders() {
@@ -254,7 +255,8 @@ int TTranscoder::chooseInput() {
         for (const TInputStream* src : ost->sources) {
             if (!src || ended_[size_t(src->file)] || again_[size_t(src->file)])
                 continue;
-            const int64_t t = s_.inputSync ? (src->lastDtsUs == kNoTime ? INT64_MIN : src->lastDtsUs) : ost->EndUs();
+            const int64_t t =
+                s_.inputSync ? (src->lastDtsUs == kNoTime ? INT64_MIN : src->lastDtsUs) : ost->EndUs();
             if (best < 0 || t < bestTime) {
                 best = src->file;
                 bestTime = t;
@@ -328,7 +330,8 @@ void TTranscoder::Run() {
             const int ret = ff.avformat.av_write_trailer(s_.outputs[o].ctx.get());
             if (ret < 0) {
                 TaskLog(&task_, llError, FFErrorText(s_.outputs[o].name, ret));
-                throw FFmpegException(FFErrorText(Fmt("av_write_trailer() failed for output file #%d", int(o)), ret));
+                throw FFmpegException(
+                    FFErrorText(Fmt("av_write_trailer() failed for output file #%d", int(o)), ret));
             }
         }
     }
@@ -371,13 +374,15 @@ void TTranscoder::processPacket(int file, AVPacket* pkt) {
                     pkt->pts -= shift;
                 dtsUs -= delta;
                 TaskLog(&task_, llDebug,
-                        Fmt("timestamp discontinuity %lld, new offset= %lld", (long long)delta, (long long)in.tsOffset));
+                        Fmt("timestamp discontinuity %lld, new offset= %lld", (long long)delta,
+                            (long long)in.tsOffset));
             }
         }
         const int64_t durUs = ff.avutil.av_rescale_q(pkt->duration, tb, kMicros);
         ist->lastDtsUs = dtsUs;
         ist->nextDtsUs = dtsUs + durUs;
-        const int64_t ptsUs = pkt->pts != AV_NOPTS_VALUE ? ff.avutil.av_rescale_q(pkt->pts, tb, kMicros) : dtsUs;
+        const int64_t ptsUs =
+            pkt->pts != AV_NOPTS_VALUE ? ff.avutil.av_rescale_q(pkt->pts, tb, kMicros) : dtsUs;
         fileEndUs_[size_t(file)] = std::max(fileEndUs_[size_t(file)], std::max(ptsUs, dtsUs) + durUs);
     }
 
@@ -392,8 +397,8 @@ void TTranscoder::decode(TInputStream& ist, const AVPacket* pkt) {
     const TFFEntries& ff = FF();
     AVCodecContext* dec = ist.dec.get();
     auto decodeError = [&] {
-        const std::string msg = Fmt("Error while decoding stream #%d.%d (%s)", ist.file, ist.index,
-                                    kindName(dec->codec_type));
+        const std::string msg =
+            Fmt("Error while decoding stream #%d.%d (%s)", ist.file, ist.index, kindName(dec->codec_type));
         if (s_.exitOnError)
             throw FFmpegException(msg);
         if (s_.verbosity >= 0)
@@ -409,8 +414,9 @@ void TTranscoder::decode(TInputStream& ist, const AVPacket* pkt) {
             return;
         }
         if (got) {
-            const int64_t pts = pkt->pts != AV_NOPTS_VALUE ? ff.avutil.av_rescale_q(pkt->pts, ist.st->time_base, kMicros)
-                                                           : AV_NOPTS_VALUE;
+            const int64_t pts = pkt->pts != AV_NOPTS_VALUE
+                                    ? ff.avutil.av_rescale_q(pkt->pts, ist.st->time_base, kMicros)
+                                    : AV_NOPTS_VALUE;
             for (TOutputStream* ost : ist.outputs)
                 if (!ost->IsCopy())
                     ost->Subtitle(sub, pts, ist);
@@ -442,7 +448,8 @@ void TTranscoder::deliverFrames(TInputStream& ist) {
             return;
         }
         const int64_t ts = frame_->best_effort_timestamp;
-        const int64_t us = ts == AV_NOPTS_VALUE ? AV_NOPTS_VALUE : ff.avutil.av_rescale_q(ts, ist.st->time_base, kMicros);
+        const int64_t us =
+            ts == AV_NOPTS_VALUE ? AV_NOPTS_VALUE : ff.avutil.av_rescale_q(ts, ist.st->time_base, kMicros);
         for (TOutputStream* ost : ist.outputs) {
             if (ost->IsCopy())
                 continue;
@@ -492,9 +499,10 @@ void TTranscoder::report(bool final) {
     if (task_.OnProgress) {
         task_.OnProgress(task_, p);
     } else if (s_.verbosity >= 0) {
-        std::string line = Fmt("frame=%5d fps=%3d q=%3.1f ", p.FrameNumber, p.FramesPerSecond, double(p.Quality)) +
-                           Fmt("size=%8.0fkB time=%0.2f bitrate=%6.1fkbits/s", double(p.OutputSize) / 1024.0,
-                               double(p.OutputTime) / 1e6, double(p.BitRate));
+        std::string line =
+            Fmt("frame=%5d fps=%3d q=%3.1f ", p.FrameNumber, p.FramesPerSecond, double(p.Quality)) +
+            Fmt("size=%8.0fkB time=%0.2f bitrate=%6.1fkbits/s", double(p.OutputSize) / 1024.0,
+                double(p.OutputTime) / 1e6, double(p.BitRate));
         if (stats_.dupFrames || stats_.dropFrames)
             line += Fmt(" dup=%d drop=%d", int(stats_.dupFrames), int(stats_.dropFrames));
         TaskLog(&task_, llVerbose, line);

@@ -54,12 +54,24 @@ TCustomFFmpeg::~TCustomFFmpeg() {
     }
 }
 
-bool TCustomFFmpeg::OptionErrorRaise() const { return d->optionErrorRaise; }
-void TCustomFFmpeg::SetOptionErrorRaise(bool raise) { d->optionErrorRaise = raise; }
-int TCustomFFmpeg::Verbosity() const { return d->verbosity; }
-void TCustomFFmpeg::SetVerbosity(int level) { d->verbosity = level; }
-int TCustomFFmpeg::InputCount() const { return int(d->inputs.size()); }
-int TCustomFFmpeg::OutputCount() const { return int(d->outputs.size()); }
+bool TCustomFFmpeg::OptionErrorRaise() const {
+    return d->optionErrorRaise;
+}
+void TCustomFFmpeg::SetOptionErrorRaise(bool raise) {
+    d->optionErrorRaise = raise;
+}
+int TCustomFFmpeg::Verbosity() const {
+    return d->verbosity;
+}
+void TCustomFFmpeg::SetVerbosity(int level) {
+    d->verbosity = level;
+}
+int TCustomFFmpeg::InputCount() const {
+    return int(d->inputs.size());
+}
+int TCustomFFmpeg::OutputCount() const {
+    return int(d->outputs.size());
+}
 
 AVFormatContext* TCustomFFmpeg::InputContext(int index) const {
     return index >= 0 && index < InputCount() ? d->inputs[size_t(index)].ctx.get() : nullptr;
@@ -71,21 +83,49 @@ std::string TCustomFFmpeg::OutputFileName(int index) const {
     return index >= 0 && index < OutputCount() ? d->outputs[size_t(index)].name : std::string();
 }
 
-int64_t TCustomFFmpeg::TotalTime() const { return d->totalTime; }
-const std::string& TCustomFFmpeg::LastErrMsg() const { return d->lastErr; }
-void TCustomFFmpeg::SetIOTimeout(int ms) { d->ioTimeoutMs = ms; }
-int TCustomFFmpeg::IOTimeout() const { return d->ioTimeoutMs; }
-void TCustomFFmpeg::SetProgressInterval(int64_t us) { d->progressIntervalUs = us; }
-int64_t TCustomFFmpeg::ProgressInterval() const { return d->progressIntervalUs; }
-void TCustomFFmpeg::SetPreviewBits(int bits) { d->previewBits = bits; }
-int TCustomFFmpeg::PreviewBits() const { return d->previewBits; }
-void TCustomFFmpeg::SetHookBitsPerPixel(int bits) { d->hookBpp = bits; }
+int64_t TCustomFFmpeg::TotalTime() const {
+    return d->totalTime;
+}
+const std::string& TCustomFFmpeg::LastErrMsg() const {
+    return d->lastErr;
+}
+void TCustomFFmpeg::SetIOTimeout(int ms) {
+    d->ioTimeoutMs = ms;
+}
+int TCustomFFmpeg::IOTimeout() const {
+    return d->ioTimeoutMs;
+}
+void TCustomFFmpeg::SetProgressInterval(int64_t us) {
+    d->progressIntervalUs = us;
+}
+int64_t TCustomFFmpeg::ProgressInterval() const {
+    return d->progressIntervalUs;
+}
+void TCustomFFmpeg::SetPreviewBits(int bits) {
+    d->previewBits = bits;
+}
+int TCustomFFmpeg::PreviewBits() const {
+    return d->previewBits;
+}
+void TCustomFFmpeg::SetHookBitsPerPixel(int bits) {
+    d->hookBpp = bits;
+}
 
-bool TCustomFFmpeg::Running() const { return d->running; }
-bool TCustomFFmpeg::Terminated() const { return d->terminated; }
-bool TCustomFFmpeg::Completed() const { return d->completed; }
-bool TCustomFFmpeg::Failed() const { return d->failed; }
-bool TCustomFFmpeg::StopRequested() const { return d->stopRequested; }
+bool TCustomFFmpeg::Running() const {
+    return d->running;
+}
+bool TCustomFFmpeg::Terminated() const {
+    return d->terminated;
+}
+bool TCustomFFmpeg::Completed() const {
+    return d->completed;
+}
+bool TCustomFFmpeg::Failed() const {
+    return d->failed;
+}
+bool TCustomFFmpeg::StopRequested() const {
+    return d->stopRequested;
+}
 
 std::string TCustomFFmpeg::ErrorMessage() const {
     std::lock_guard<std::mutex> lock(d->endLock);

@@ -30,8 +30,8 @@ struct TFFProgress {
     int InputFileIndex = -1; // input whose packet was read last; -1 in the final report
     int FrameNumber = -1;    // frames encoded on the first video output; -1 without video
     int FramesPerSecond = -1;
-    float Quality = -1.0f; // quantiser of the last video frame; -1 without video or for copy
-    float BitRate = 0.0f;  // kbit/s
+    float Quality = -1.0f;  // quantiser of the last video frame; -1 without video or for copy
+    float BitRate = 0.0f;   // kbit/s
     int64_t OutputSize = 0; // bytes written to the first output
     int64_t OutputTime = 0; // microseconds produced
     int64_t TotalTime = -1; // microseconds expected; -1 unknown
@@ -45,7 +45,7 @@ struct TFFBitmap {
     int Height = 0;
     int BitsPerPixel = 24;
     int FrameNumber = 0;
-    int64_t PTS = 0; // microseconds
+    int64_t PTS = 0;       // microseconds
     bool Update = true;    // hooks: convert the bitmap back into the frame afterwards
     bool StopHook = false; // hooks: stop hooking this task
 };
@@ -147,8 +147,8 @@ public:
 
     bool Running() const;
     bool Terminated() const;
-    bool Completed() const;   // the loop reached its end without a stop request
-    bool Failed() const;      // an error ended the task
+    bool Completed() const; // the loop reached its end without a stop request
+    bool Failed() const;    // an error ended the task
     std::string ErrorMessage() const;
     bool StopRequested() const;
 

@@ -1,7 +1,6 @@
 // TCustomFFmpeg: opening input and output files.
 
 #include "FFmpeg.h"
-
 #include "FFmpegState.h"
 
 #include <ctime>
@@ -72,8 +71,8 @@ const AVCodec* FindCodecByName(const std::string& name, AVMediaType kind, bool e
         std::string msg = Fmt("%s '%s' is experimental and might produce bad results.\r\n"
                               "Add '-strict experimental' if you want to use it.",
                               role, name.c_str());
-        const AVCodec* other = encoder ? ff.avcodec.avcodec_find_encoder(codec->id)
-                                       : ff.avcodec.avcodec_find_decoder(codec->id);
+        const AVCodec* other =
+            encoder ? ff.avcodec.avcodec_find_encoder(codec->id) : ff.avcodec.avcodec_find_decoder(codec->id);
         if (other && !(other->capabilities & AV_CODEC_CAP_EXPERIMENTAL))
             msg += Fmt("\r\nOr use the non experimental %s '%s'.", role, other->name);
         throw FFmpegException(msg);
@@ -118,14 +117,16 @@ bool TCustomFFmpeg::OpenInput(const std::string& fileName) {
         if (!d->audio.codec.empty())
             in.audioDecoder = FindCodecByName(d->audio.codec, AVMEDIA_TYPE_AUDIO, false, strict)->name;
         if (!d->subtitle.codec.empty())
-            in.subtitleDecoder = FindCodecByName(d->subtitle.codec, AVMEDIA_TYPE_SUBTITLE, false, strict)->name;
+            in.subtitleDecoder =
+                FindCodecByName(d->subtitle.codec, AVMEDIA_TYPE_SUBTITLE, false, strict)->name;
 
         TDict options;
         d->generic.FormatOptions(options.Ptr());
         int ret;
         {
             TBlockingIO io(this, *d);
-            ret = ff.avformat.avformat_open_input(&raw, FFFileNameToLib(fileName).c_str(), format, options.Ptr());
+            ret = ff.avformat.avformat_open_input(&raw, FFFileNameToLib(fileName).c_str(), format,
+                                                  options.Ptr());
         }
         if (ret < 0) {
             d->lastErr = FFErrorText(fileName, ret);
@@ -164,8 +165,9 @@ bool TCustomFFmpeg::OpenInput(const std::string& fileName) {
         if (d->startTime != 0) {
             const int64_t target = start + d->startTime;
             if (ff.avformat.avformat_seek_file(raw, -1, INT64_MIN, target, INT64_MAX, 0) < 0)
-                TaskLog(this, llVerbose, Fmt("%s: could not seek to position %0.3f", fileName.c_str(),
-                                             double(target) / AV_TIME_BASE));
+                TaskLog(this, llVerbose,
+                        Fmt("%s: could not seek to position %0.3f", fileName.c_str(),
+                            double(target) / AV_TIME_BASE));
         }
         in.tsScale.assign(raw->nb_streams, 1.0);
         for (const auto& [index, scale] : d->tsScale)
@@ -181,9 +183,11 @@ bool TCustomFFmpeg::OpenInput(const std::string& fileName) {
                     TaskLog(this, llVerbose,
                             Fmt("Seems stream %d codec frame rate differs from container frame rate: "
                                 "%2.2f (%d/%d) -> %2.2f (%d/%d)",
-                                int(i), double(a.num) / a.den, a.num, a.den, double(r.num) / r.den, r.num, r.den));
-            } else if (type != AVMEDIA_TYPE_AUDIO && type != AVMEDIA_TYPE_SUBTITLE && type != AVMEDIA_TYPE_DATA &&
-                       type != AVMEDIA_TYPE_ATTACHMENT && type != AVMEDIA_TYPE_UNKNOWN) {
+                                int(i), double(a.num) / a.den, a.num, a.den, double(r.num) / r.den, r.num,
+                                r.den));
+            } else if (type != AVMEDIA_TYPE_AUDIO && type != AVMEDIA_TYPE_SUBTITLE &&
+                       type != AVMEDIA_TYPE_DATA && type != AVMEDIA_TYPE_ATTACHMENT &&
+                       type != AVMEDIA_TYPE_UNKNOWN) {
                 throw FFmpegException("invalid codec_type");
             }
         }
@@ -217,7 +221,7 @@ void TCustomFFmpeg::AddStream(AVMediaType kind) {
     if (d->outputs.empty())
         throw FFmpegException("At least one output file must be specified");
     TOutputFile& out = d->outputs.back();
-    const char* what = kind == AVMEDIA_TYPE_VIDEO ? "new_video_stream fail: %s"
+    const char* what = kind == AVMEDIA_TYPE_VIDEO   ? "new_video_stream fail: %s"
                        : kind == AVMEDIA_TYPE_AUDIO ? "new_audio_stream fail: %s"
                                                     : "new_subtitle_stream fail: %s";
     try {
@@ -227,15 +231,17 @@ void TCustomFFmpeg::AddStream(AVMediaType kind) {
         request.audio = d->audio;
         request.subtitle = d->subtitle;
         request.bsfs = kind == AVMEDIA_TYPE_VIDEO ? d->vbsf : kind == AVMEDIA_TYPE_AUDIO ? d->absf : d->sbsf;
-        std::string& codec = kind == AVMEDIA_TYPE_VIDEO ? request.video.codec
+        std::string& codec = kind == AVMEDIA_TYPE_VIDEO   ? request.video.codec
                              : kind == AVMEDIA_TYPE_AUDIO ? request.audio.codec
                                                           : request.subtitle.codec;
         if (codec.empty()) {
-            const AVCodecID id = FF().avformat.av_guess_codec(out.ctx->oformat, nullptr, out.name.c_str(), nullptr, kind);
+            const AVCodecID id =
+                FF().avformat.av_guess_codec(out.ctx->oformat, nullptr, out.name.c_str(), nullptr, kind);
             const AVCodec* enc = id == AV_CODEC_ID_NONE ? nullptr : FF().avcodec.avcodec_find_encoder(id);
             if (!enc)
-                throw FFmpegException(Fmt("Encoder (codec id %d) not found for output stream #%d.%d (%s)", int(id),
-                                          int(d->outputs.size() - 1), int(out.streams.size()), kindName(kind)));
+                throw FFmpegException(Fmt("Encoder (codec id %d) not found for output stream #%d.%d (%s)",
+                                          int(id), int(d->outputs.size() - 1), int(out.streams.size()),
+                                          kindName(kind)));
             codec = enc->name;
         } else if (codec != "copy") {
             FindCodecByName(codec, kind, true, strictLevel(d->generic));
@@ -273,12 +279,13 @@ int TCustomFFmpeg::OpenOutput(const std::string& fileName, bool join) {
         if (!d->forceFormat.empty()) {
             format = ff.avformat.av_guess_format(d->forceFormat.c_str(), nullptr, nullptr);
             if (!format)
-                throw FFmpegException(
-                    Fmt("Requested output format '%s' is not a suitable output format", d->forceFormat.c_str()));
+                throw FFmpegException(Fmt("Requested output format '%s' is not a suitable output format",
+                                          d->forceFormat.c_str()));
         } else {
             format = ff.avformat.av_guess_format(nullptr, fileName.c_str(), nullptr);
             if (!format)
-                throw FFmpegException(Fmt("Unable to find a suitable output format for '%s'", fileName.c_str()));
+                throw FFmpegException(
+                    Fmt("Unable to find a suitable output format for '%s'", fileName.c_str()));
         }
         AVFormatContext* raw = ff.avformat.avformat_alloc_context();
         if (!raw)
@@ -295,7 +302,8 @@ int TCustomFFmpeg::OpenOutput(const std::string& fileName, bool join) {
             // Which kinds of streams: the format must carry the kind, the kind must not be
             // disabled, and some input must have it. An audio container's cover-art codec
             // does not count as video unless a video codec was asked for.
-            const bool coverOnly = format->video_codec == AV_CODEC_ID_PNG || format->video_codec == AV_CODEC_ID_MJPEG;
+            const bool coverOnly =
+                format->video_codec == AV_CODEC_ID_PNG || format->video_codec == AV_CODEC_ID_MJPEG;
             const bool useVideo = format->video_codec != AV_CODEC_ID_NONE && !d->video.disable &&
                                   (!coverOnly || !d->video.codec.empty()) &&
                                   inputsHave(d->inputs, AVMEDIA_TYPE_VIDEO);

@@ -1,7 +1,6 @@
 // TCustomFFmpeg: the option table, its value rules and the specific setters.
 
 #include "FFmpeg.h"
-
 #include "FFmpegState.h"
 
 #include <cmath>
@@ -11,9 +10,13 @@ namespace {
 
 using S = TCustomFFmpeg::State;
 
-bool isTrue(const std::string& v) { return v != "0"; }
+bool isTrue(const std::string& v) {
+    return v != "0";
+}
 
-int toInt(const std::string& v) { return int(std::strtol(v.c_str(), nullptr, 10)); }
+int toInt(const std::string& v) {
+    return int(std::strtol(v.c_str(), nullptr, 10));
+}
 
 int64_t parseTime(const std::string& name, const std::string& value, bool duration) {
     int64_t us = 0;
@@ -30,8 +33,8 @@ uint32_t parseTag(const std::string& value) {
         return uint32_t(n);
     if (value.size() != 4)
         throw FFmpegException(Fmt("Invalid tag parmeter %s", value.c_str()));
-    return uint32_t(uint8_t(value[0])) | uint32_t(uint8_t(value[1])) << 8 | uint32_t(uint8_t(value[2])) << 16 |
-           uint32_t(uint8_t(value[3])) << 24;
+    return uint32_t(uint8_t(value[0])) | uint32_t(uint8_t(value[1])) << 8 |
+           uint32_t(uint8_t(value[2])) << 16 | uint32_t(uint8_t(value[3])) << 24;
 }
 
 std::vector<uint16_t> parseMatrix(const std::string& value) {
@@ -84,15 +87,17 @@ void TCustomFFmpeg::SetOption(const std::string& name, const std::string& value)
     static const Handler removedPad = [](TCustomFFmpeg&, S&, const std::string&, const std::string&) {
         throw FFmpegException("Removed, use the pad filter instead");
     };
-    static const Handler bitstreamFilter = [](TCustomFFmpeg&, S& s, const std::string& n, const std::string& v) {
+    static const Handler bitstreamFilter = [](TCustomFFmpeg&, S& s, const std::string& n,
+                                              const std::string& v) {
         const std::string filter = v.substr(0, v.find('='));
         if (!FF().avcodec.av_bsf_get_by_name(filter.c_str()))
             throw FFmpegException(Fmt("Unknown bitstream filter %s", filter.c_str()));
         bsfList(s, n[0]).push_back(v);
     };
     static const Handler newStream = [](TCustomFFmpeg& t, S&, const std::string& n, const std::string&) {
-        t.AddStream(n == "newvideo" ? AVMEDIA_TYPE_VIDEO : n == "newaudio" ? AVMEDIA_TYPE_AUDIO
-                                                                            : AVMEDIA_TYPE_SUBTITLE);
+        t.AddStream(n == "newvideo"   ? AVMEDIA_TYPE_VIDEO
+                    : n == "newaudio" ? AVMEDIA_TYPE_AUDIO
+                                      : AVMEDIA_TYPE_SUBTITLE);
     };
 
     static const TRow rows[] = {
@@ -353,11 +358,19 @@ void TCustomFFmpeg::setBitRate(AVMediaType kind, const std::string& value) {
                 "WARNING: The bitrate parameter is set too low. It takes bits/s as argument, not kbits/s");
 }
 
-void TCustomFFmpeg::SetForceFormat(const std::string& format) { d->forceFormat = format; }
+void TCustomFFmpeg::SetForceFormat(const std::string& format) {
+    d->forceFormat = format;
+}
 
-void TCustomFFmpeg::SetAudioCodec(const std::string& codec) { d->audio.codec = TranslateCodecName(codec); }
-void TCustomFFmpeg::SetVideoCodec(const std::string& codec) { d->video.codec = TranslateCodecName(codec); }
-void TCustomFFmpeg::SetSubtitleCodec(const std::string& codec) { d->subtitle.codec = TranslateCodecName(codec); }
+void TCustomFFmpeg::SetAudioCodec(const std::string& codec) {
+    d->audio.codec = TranslateCodecName(codec);
+}
+void TCustomFFmpeg::SetVideoCodec(const std::string& codec) {
+    d->video.codec = TranslateCodecName(codec);
+}
+void TCustomFFmpeg::SetSubtitleCodec(const std::string& codec) {
+    d->subtitle.codec = TranslateCodecName(codec);
+}
 
 void TCustomFFmpeg::SetFrameSize(const std::string& size) {
     if (size.empty())
@@ -369,7 +382,9 @@ void TCustomFFmpeg::SetFrameSize(const std::string& size) {
     d->video.height = h;
 }
 
-void TCustomFFmpeg::SetVideoFilters(const std::string& filters) { d->video.filters = filters; }
+void TCustomFFmpeg::SetVideoFilters(const std::string& filters) {
+    d->video.filters = filters;
+}
 
 void TCustomFFmpeg::SetFrameRate(const std::string& rate) {
     if (rate.empty())
@@ -398,19 +413,45 @@ void TCustomFFmpeg::SetAspectRatio(const std::string& aspect) {
     d->video.aspect = ratio;
 }
 
-void TCustomFFmpeg::SetAudioChannels(int channels) { d->audio.channels = channels; }
-void TCustomFFmpeg::SetAudioSampleRate(int rate) { d->audio.sampleRate = rate; }
-void TCustomFFmpeg::SetAudioVolume(int volume) { d->audio.volume = volume; }
-void TCustomFFmpeg::SetAudioSyncMethod(int method) { d->audioSync = method; }
-void TCustomFFmpeg::SetVideoSyncMethod(int method) { d->videoSync = method; }
-void TCustomFFmpeg::SetMuxDelay(float seconds) { d->muxDelay = seconds; }
-void TCustomFFmpeg::SetMuxPreload(float seconds) { d->muxPreload = seconds; }
-void TCustomFFmpeg::SetStartTime(int64_t us) { d->startTime = us; }
-void TCustomFFmpeg::SetRecordingTime(int64_t us) { d->recordingTime = us; }
-void TCustomFFmpeg::SetTimestamp(int64_t secondsSince1970) { d->timestamp = secondsSince1970; }
+void TCustomFFmpeg::SetAudioChannels(int channels) {
+    d->audio.channels = channels;
+}
+void TCustomFFmpeg::SetAudioSampleRate(int rate) {
+    d->audio.sampleRate = rate;
+}
+void TCustomFFmpeg::SetAudioVolume(int volume) {
+    d->audio.volume = volume;
+}
+void TCustomFFmpeg::SetAudioSyncMethod(int method) {
+    d->audioSync = method;
+}
+void TCustomFFmpeg::SetVideoSyncMethod(int method) {
+    d->videoSync = method;
+}
+void TCustomFFmpeg::SetMuxDelay(float seconds) {
+    d->muxDelay = seconds;
+}
+void TCustomFFmpeg::SetMuxPreload(float seconds) {
+    d->muxPreload = seconds;
+}
+void TCustomFFmpeg::SetStartTime(int64_t us) {
+    d->startTime = us;
+}
+void TCustomFFmpeg::SetRecordingTime(int64_t us) {
+    d->recordingTime = us;
+}
+void TCustomFFmpeg::SetTimestamp(int64_t secondsSince1970) {
+    d->timestamp = secondsSince1970;
+}
 void TCustomFFmpeg::SetMetadata(const std::string& key, const std::string& value) {
     d->metadata.emplace_back(key, value);
 }
-void TCustomFFmpeg::SetAudioTag(const std::string& tag) { d->audio.tag = parseTag(tag); }
-void TCustomFFmpeg::SetVideoTag(const std::string& tag) { d->video.tag = parseTag(tag); }
-void TCustomFFmpeg::SetProgramId(int id) { d->programId = id; }
+void TCustomFFmpeg::SetAudioTag(const std::string& tag) {
+    d->audio.tag = parseTag(tag);
+}
+void TCustomFFmpeg::SetVideoTag(const std::string& tag) {
+    d->video.tag = parseTag(tag);
+}
+void TCustomFFmpeg::SetProgramId(int id) {
+    d->programId = id;
+}

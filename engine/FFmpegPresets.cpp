@@ -1,7 +1,6 @@
 // TCustomFFmpeg: codec presets ("apre", "vpre", "spre", "fpre") and targets.
 
 #include "FFmpeg.h"
-
 #include "FFmpegState.h"
 #include "X264Presets.h"
 
@@ -19,14 +18,22 @@ std::string trim(const std::string& s) {
 }
 
 std::string& codecOf(TCustomFFmpeg::State& s, AVMediaType kind) {
-    return kind == AVMEDIA_TYPE_AUDIO ? s.audio.codec : kind == AVMEDIA_TYPE_VIDEO ? s.video.codec : s.subtitle.codec;
+    return kind == AVMEDIA_TYPE_AUDIO   ? s.audio.codec
+           : kind == AVMEDIA_TYPE_VIDEO ? s.video.codec
+                                        : s.subtitle.codec;
 }
 
 } // namespace
 
-void TCustomFFmpeg::SetAudioPreset(const std::string& preset) { applyPreset(AVMEDIA_TYPE_AUDIO, preset, false); }
-void TCustomFFmpeg::SetVideoPreset(const std::string& preset) { applyPreset(AVMEDIA_TYPE_VIDEO, preset, false); }
-void TCustomFFmpeg::SetSubtitlePreset(const std::string& preset) { applyPreset(AVMEDIA_TYPE_SUBTITLE, preset, false); }
+void TCustomFFmpeg::SetAudioPreset(const std::string& preset) {
+    applyPreset(AVMEDIA_TYPE_AUDIO, preset, false);
+}
+void TCustomFFmpeg::SetVideoPreset(const std::string& preset) {
+    applyPreset(AVMEDIA_TYPE_VIDEO, preset, false);
+}
+void TCustomFFmpeg::SetSubtitlePreset(const std::string& preset) {
+    applyPreset(AVMEDIA_TYPE_SUBTITLE, preset, false);
+}
 void TCustomFFmpeg::SetFramePresetFile(const std::string& fileName) {
     applyPreset(AVMEDIA_TYPE_UNKNOWN, fileName, true);
 }
@@ -74,13 +81,15 @@ void TCustomFFmpeg::applyPreset(AVMediaType kind, const std::string& name, bool 
         else {
             const std::string err = d->generic.Set(key, value);
             if (!err.empty() && d->optionErrorRaise)
-                throw FFmpegException(Fmt("%s\r\n%s: Invalid option or argument: \"%s\", parsed as \"%s\" = \"%s\"",
-                                          err.c_str(), name.c_str(), line.c_str(), key.c_str(), value.c_str()));
+                throw FFmpegException(
+                    Fmt("%s\r\n%s: Invalid option or argument: \"%s\", parsed as \"%s\" = \"%s\"",
+                        err.c_str(), name.c_str(), line.c_str(), key.c_str(), value.c_str()));
         }
     }
 }
 
-void TCustomFFmpeg::SetTarget(const std::string& type, const std::string& norm, const std::string& fallbackNorm) {
+void TCustomFFmpeg::SetTarget(const std::string& type, const std::string& norm,
+                              const std::string& fallbackNorm) {
     enum { PAL, NTSC, FILM, UNKNOWN } found = UNKNOWN;
     if (norm == "pal")
         found = PAL;
@@ -103,7 +112,8 @@ void TCustomFFmpeg::SetTarget(const std::string& type, const std::string& norm, 
         for (size_t i = 0; found == UNKNOWN && i < d->inputs.size(); i++) {
             const AVFormatContext* ic = d->inputs[i].ctx.get();
             for (unsigned j = 0; found == UNKNOWN && j < ic->nb_streams; j++)
-                if (ic->streams[j]->codecpar->codec_type == AVMEDIA_TYPE_VIDEO && ic->streams[j]->r_frame_rate.den)
+                if (ic->streams[j]->codecpar->codec_type == AVMEDIA_TYPE_VIDEO &&
+                    ic->streams[j]->r_frame_rate.den)
                     byRate(ic->streams[j]->r_frame_rate);
         }
         if (found == UNKNOWN)
@@ -124,18 +134,18 @@ void TCustomFFmpeg::SetTarget(const std::string& type, const std::string& norm, 
         const char* sizeNtsc;
         const char* options; // name=value;... in the order they are set
         int sampleRate;
-        const char* aspect;  // set (with its notice) when no aspect ratio is given
+        const char* aspect; // set (with its notice) when no aspect ratio is given
     };
     static const TTargetRow rows[] = {
         {"vcd", "mpeg1video", "mp2", "vcd", "352x288", "352x240",
-         "b=1150000;maxrate=1150000;minrate=1150000;bufsize=327680;ab=224000;packetsize=2324;muxrate=1411200", 44100,
-         "4:3"},
+         "b=1150000;maxrate=1150000;minrate=1150000;bufsize=327680;ab=224000;packetsize=2324;muxrate=1411200",
+         44100, "4:3"},
         {"svcd", "mpeg2video", "mp2", "svcd", "480x576", "480x480",
          "b=2040000;maxrate=2516000;minrate=0;bufsize=1835008;scan_offset=1;ab=224000;packetsize=2324", 44100,
          "4:3"},
         {"dvd", "mpeg2video", "ac3", "dvd", "720x576", "720x480",
-         "b=6000000;maxrate=9000000;minrate=0;bufsize=1835008;packetsize=2048;muxrate=10080000;ab=448000", 48000,
-         "16:9"},
+         "b=6000000;maxrate=9000000;minrate=0;bufsize=1835008;packetsize=2048;muxrate=10080000;ab=448000",
+         48000, "16:9"},
         {"dv", "", "", "dv", "720x576", "720x480", "", 48000, nullptr},
         {"dv50", "", "", "dv", "720x576", "720x480", "", 48000, nullptr},
     };
@@ -170,7 +180,9 @@ void TCustomFFmpeg::SetTarget(const std::string& type, const std::string& norm, 
     if (type == "vcd")
         d->muxPreload = 0.44f;
     if (type == "dv" || type == "dv50")
-        d->video.pixFmt = type == "dv50" ? AV_PIX_FMT_YUV422P : found == NTSC ? AV_PIX_FMT_YUV411P : AV_PIX_FMT_YUV420P;
+        d->video.pixFmt = type == "dv50"  ? AV_PIX_FMT_YUV422P
+                          : found == NTSC ? AV_PIX_FMT_YUV411P
+                                          : AV_PIX_FMT_YUV420P;
     if (row->aspect && d->video.aspect == 0) {
         TaskLog(this, llInfo, Fmt("Assuming %s for aspect ratio", row->aspect));
         SetAspectRatio(row->aspect);

@@ -68,7 +68,7 @@ struct TInputFile {
     std::string name;
     int64_t tsOffset = 0;
     std::vector<double> tsScale;
-    int64_t duration = -1; // microseconds; -1 unknown
+    int64_t duration = -1;                                   // microseconds; -1 unknown
     std::string videoDecoder, audioDecoder, subtitleDecoder; // forced by name, else by codec id
 };
 

@@ -12,11 +12,8 @@ struct TDepthRow {
     AVPixelFormat format;
 };
 const TDepthRow kDepths[] = {
-    {8, AV_PIX_FMT_GRAY8},
-    {15, AV_PIX_FMT_RGB555},
-    {16, AV_PIX_FMT_RGB565},
-    {24, AV_PIX_FMT_RGB24},
-    {32, AV_PIX_FMT_RGB32},
+    {8, AV_PIX_FMT_GRAY8},  {15, AV_PIX_FMT_RGB555}, {16, AV_PIX_FMT_RGB565},
+    {24, AV_PIX_FMT_RGB24}, {32, AV_PIX_FMT_RGB32},
 };
 
 AVPixelFormat formatOf(int bits) {
@@ -27,7 +24,8 @@ AVPixelFormat formatOf(int bits) {
 }
 
 bool validSize(int width, int height) {
-    return width > 0 && height > 0 && FF().avutil.av_image_check_size(unsigned(width), unsigned(height), 0, nullptr) >= 0;
+    return width > 0 && height > 0 &&
+           FF().avutil.av_image_check_size(unsigned(width), unsigned(height), 0, nullptr) >= 0;
 }
 
 } // namespace
@@ -54,8 +52,9 @@ bool TFormatConverter::ToRGB(const AVFrame* frame, TBitmap& bitmap) {
         std::memcpy(bitmap.Pixels.data(), frame->data[0], bitmap.Pixels.size());
         return true;
     }
-    toRGB_.reset(FF().swscale.sws_getCachedContext(toRGB_.release(), frame->width, frame->height, src, frame->width, frame->height,
-                                               rgb, SWS_BICUBIC, nullptr, nullptr, nullptr));
+    toRGB_.reset(FF().swscale.sws_getCachedContext(toRGB_.release(), frame->width, frame->height, src,
+                                                   frame->width, frame->height, rgb, SWS_BICUBIC, nullptr,
+                                                   nullptr, nullptr));
     if (!toRGB_) {
         lastError_ = "Cannot initialize the toRGB conversion context";
         return false;
@@ -73,9 +72,9 @@ bool TFormatConverter::FromRGB(const TBitmap& bitmap, AVFrame* frame) {
         lastError_ = "Cannot initialize the fromRGB conversion context";
         return false;
     }
-    fromRGB_.reset(FF().swscale.sws_getCachedContext(fromRGB_.release(), bitmap.Width, bitmap.Height, rgb, frame->width,
-                                                 frame->height, AVPixelFormat(frame->format), SWS_BICUBIC, nullptr,
-                                                 nullptr, nullptr));
+    fromRGB_.reset(FF().swscale.sws_getCachedContext(
+        fromRGB_.release(), bitmap.Width, bitmap.Height, rgb, frame->width, frame->height,
+        AVPixelFormat(frame->format), SWS_BICUBIC, nullptr, nullptr, nullptr));
     if (!fromRGB_) {
         lastError_ = "Cannot initialize the fromRGB conversion context";
         return false;

@@ -11,6 +11,7 @@ struct TPresetRow {
 
 // One row per preset; the option names are those of the libraries these presets were
 // written for (translated when applied).
+// clang-format off
 const TPresetRow kPresets[] = {
     {"libx264-baseline",
      "coder=0\nbf=0\nflags2=-wpred-dct8x8\nwpredp=0"},
@@ -85,6 +86,7 @@ const TPresetRow kPresets[] = {
     {"libx264-veryslow_firstpass",
      "coder=1\nflags=+loop\ncmp=+chroma\npartitions=-parti8x8-parti4x4-partp8x8-partb8x8\nme_method=dia\nsubq=2\nme_range=24\ng=250\nkeyint_min=25\nsc_threshold=40\ni_qfactor=0.71\nb_strategy=2\nqcomp=0.6\nqmin=10\nqmax=51\nqdiff=4\nbf=8\nrefs=1\ndirectpred=3\ntrellis=0\nflags2=+bpyramid+mixed_refs+wpred-dct8x8+fastpskip+mbtree\nwpredp=2"},
 };
+// clang-format on
 
 } // namespace
 

@@ -87,7 +87,8 @@ bool TIniFile::ParseInteger(const std::string& text, int& value) {
         ++pos;
     }
     int base = 10;
-    if (trimmed.size() - pos > 2 && trimmed[pos] == '0' && (trimmed[pos + 1] == 'x' || trimmed[pos + 1] == 'X')) {
+    if (trimmed.size() - pos > 2 && trimmed[pos] == '0' &&
+        (trimmed[pos + 1] == 'x' || trimmed[pos + 1] == 'X')) {
         base = 16;
         pos += 2;
     }

@@ -19,7 +19,7 @@ struct Pending {
 };
 
 struct Queue {
-    std::mutex lock; // guards everything below
+    std::mutex lock;                  // guards everything below
     std::condition_variable arrived;  // main thread waits for work
     std::condition_variable finished; // senders wait for their call
     std::deque<std::shared_ptr<Pending>> calls;

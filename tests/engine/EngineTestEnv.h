@@ -4,7 +4,6 @@
 #include "FFLog.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 

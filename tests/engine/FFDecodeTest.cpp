@@ -1,11 +1,11 @@
-#include "EngineTestEnv.h"
 #include "FFDecode.h"
-#include "Fixtures.h"
 
-#include <gtest/gtest.h>
+#include "EngineTestEnv.h"
+#include "Fixtures.h"
 
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <random>
 
 namespace fs = std::filesystem;
@@ -105,7 +105,8 @@ TEST_F(DecoderTest, FactsMatchWhatTheFilesHold) {
 }
 
 TEST_F(DecoderTest, MiddleFrameThumbnailHasTheFrameSizeAndIsNotBlack) {
-    for (const char* name : {"av.mp4", "av.avi", "av.mkv", "av.flv", "av.ts", "av_wide.mp4", "video_only.mp4"}) {
+    for (const char* name :
+         {"av.mp4", "av.avi", "av.mkv", "av.flv", "av.ts", "av_wide.mp4", "video_only.mp4"}) {
         SCOPED_TRACE(name);
         ASSERT_TRUE(dec.LoadFile(Fixtures::Path(name))) << dec.LastErrMsg();
         TFileStreamInfo file;
@@ -222,10 +223,12 @@ TEST_F(DecoderTest, WrongStateAndWrongStreamReports) {
     EXPECT_FALSE(dec.GetAudioStreamInfo(99, a));
     EXPECT_EQ(dec.LastErrMsg(), "stream index #99 is invalid.");
     EXPECT_FALSE(dec.GetAudioStreamInfo(dec.FirstVideoStreamIndex(), a));
-    EXPECT_EQ(dec.LastErrMsg(), "stream #" + std::to_string(dec.FirstVideoStreamIndex()) + " is not audio stream.");
+    EXPECT_EQ(dec.LastErrMsg(),
+              "stream #" + std::to_string(dec.FirstVideoStreamIndex()) + " is not audio stream.");
     TVideoStreamInfo v;
     EXPECT_FALSE(dec.GetVideoStreamInfo(dec.FirstAudioStreamIndex(), v));
-    EXPECT_EQ(dec.LastErrMsg(), "stream #" + std::to_string(dec.FirstAudioStreamIndex()) + " is not video stream.");
+    EXPECT_EQ(dec.LastErrMsg(),
+              "stream #" + std::to_string(dec.FirstAudioStreamIndex()) + " is not video stream.");
     EXPECT_FALSE(dec.DecodeVideoFrame(dec.FirstAudioStreamIndex()));
     EXPECT_TRUE(Logged(llError, "stream index #99 is invalid."));
 

@@ -1,8 +1,7 @@
 #include "FFLoad.h"
+
 #include "FFLog.h"
 #include "Fixtures.h"
-
-#include <gtest/gtest.h>
 
 #include <atomic>
 #include <cfenv>
@@ -11,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gnu/lib-names.h>
+#include <gtest/gtest.h>
 #include <set>
 #include <thread>
 #include <vector>
@@ -34,8 +34,10 @@ TEST_F(LoaderTest, LoadsTheEngineSetTwiceAndBindsEveryEntry) {
     EXPECT_EQ(AV_VERSION_MAJOR(FF().swresample.swresample_version()), LIBSWRESAMPLE_VERSION_MAJOR);
     EXPECT_EQ(FF().avutil.av_rescale_q(90000, AVRational{1, 90000}, AVRational{1, 1000}), 1000);
     EXPECT_NE(FF().libc.stderr, nullptr);
-    EXPECT_EQ(loader.LibraryFileName(LIB_AVCODEC), "libavcodec.so." + std::to_string(LIBAVCODEC_VERSION_MAJOR));
-    EXPECT_EQ(loader.LibraryFileName(LIB_SWRESAMPLE), "libswresample.so." + std::to_string(LIBSWRESAMPLE_VERSION_MAJOR));
+    EXPECT_EQ(loader.LibraryFileName(LIB_AVCODEC),
+              "libavcodec.so." + std::to_string(LIBAVCODEC_VERSION_MAJOR));
+    EXPECT_EQ(loader.LibraryFileName(LIB_SWRESAMPLE),
+              "libswresample.so." + std::to_string(LIBSWRESAMPLE_VERSION_MAJOR));
     EXPECT_EQ(loader.LibraryFileName(LIB_LIBC), LIBC_SO);
 }
 
@@ -94,9 +96,11 @@ TEST(LoaderFolder, LibrariesAndTheirDependenciesComeFromTheFolder) {
     const std::filesystem::path dir = Fixtures::ScratchFolder("LoaderFolder");
     EXPECT_EXIT(
         {
-            for (int index : {LIB_AVUTIL, LIB_SWRESAMPLE, LIB_SWSCALE, LIB_AVCODEC, LIB_AVFORMAT, LIB_AVFILTER}) {
+            for (int index :
+                 {LIB_AVUTIL, LIB_SWRESAMPLE, LIB_SWSCALE, LIB_AVCODEC, LIB_AVFORMAT, LIB_AVFILTER}) {
                 const std::string name = FFLoader().LibraryFileName(index);
-                std::filesystem::copy_file(std::filesystem::canonical("/usr/lib/x86_64-linux-gnu/" + name), dir / name);
+                std::filesystem::copy_file(std::filesystem::canonical("/usr/lib/x86_64-linux-gnu/" + name),
+                                           dir / name);
             }
             FFLoader().SetLibraryPath(dir.string());
             if (!FFLoader().LoadSet(FF_LOAD_SET)) {
@@ -109,7 +113,8 @@ TEST(LoaderFolder, LibrariesAndTheirDependenciesComeFromTheFolder) {
             // avcodec's own avutil dependency resolved to the folder's copy: one avutil.
             const auto avutils = mappedFiles("libavutil.so");
             std::fprintf(stderr, "%s %zu\n", info.dli_fname, avutils.size());
-            std::exit(fromFolder && avutils.size() == 1 && avutils.begin()->rfind(dir.string(), 0) == 0 ? 0 : 2);
+            std::exit(fromFolder && avutils.size() == 1 && avutils.begin()->rfind(dir.string(), 0) == 0 ? 0
+                                                                                                        : 2);
         },
         ::testing::ExitedWithCode(0), "");
 }
@@ -118,18 +123,21 @@ TEST(LoaderBind, RequiredOptionalAndVariableSymbols) {
     void* libc = dlopen(LIBC_SO, RTLD_NOW | RTLD_NOLOAD);
     ASSERT_NE(libc, nullptr);
     EXPECT_NE(FFBindSymbol(libc, "fopen", "libc.so.6", TSymbolKind::Required), nullptr);
-    EXPECT_EQ(FFBindSymbol(libc, "av_get_channel_layout_nb_channels", "libc.so.6", TSymbolKind::Optional), nullptr);
+    EXPECT_EQ(FFBindSymbol(libc, "av_get_channel_layout_nb_channels", "libc.so.6", TSymbolKind::Optional),
+              nullptr);
     try {
         FFBindSymbol(libc, "no_such_entry", "libc.so.6", TSymbolKind::Required);
         ADD_FAILURE() << "no error";
     } catch (const EFFLoadError& e) {
-        EXPECT_EQ(std::string(e.what()).rfind("Load function no_such_entry@libc.so.6 error: ", 0), 0u) << e.what();
+        EXPECT_EQ(std::string(e.what()).rfind("Load function no_such_entry@libc.so.6 error: ", 0), 0u)
+            << e.what();
     }
     try {
         FFBindSymbol(libc, "no_such_table", "libc.so.6", TSymbolKind::Variable);
         ADD_FAILURE() << "no error";
     } catch (const EFFLoadError& e) {
-        EXPECT_EQ(std::string(e.what()).rfind("Load variable no_such_table@libc.so.6 error: ", 0), 0u) << e.what();
+        EXPECT_EQ(std::string(e.what()).rfind("Load variable no_such_table@libc.so.6 error: ", 0), 0u)
+            << e.what();
     }
     dlclose(libc);
 }
@@ -169,7 +177,8 @@ TEST(CodecLock, ManagerOperationsAndMessages) {
     bool sawInvalid = false, sawNotDestroyed = false, sawDestroy = false;
     for (const auto& l : lines) {
         sawInvalid |= l == "error, invalid codec mutex operation 7.";
-        sawNotDestroyed |= l.find("warning, local codec mutex [") == 0 && l.find("] not destroyed.") != std::string::npos;
+        sawNotDestroyed |=
+            l.find("warning, local codec mutex [") == 0 && l.find("] not destroyed.") != std::string::npos;
         sawDestroy |= l.find("destory codec mutex [") == 0;
     }
     EXPECT_TRUE(sawInvalid && sawNotDestroyed && sawDestroy);

@@ -1,4 +1,5 @@
 #include "FFLog.h"
+
 #include "MainThread.h"
 
 extern "C" {
@@ -6,10 +7,9 @@ extern "C" {
 #include <libavutil/log.h>
 }
 
-#include <gtest/gtest.h>
-
 #include <atomic>
 #include <cstdarg>
+#include <gtest/gtest.h>
 #include <stdexcept>
 #include <thread>
 #include <vector>
@@ -70,9 +70,8 @@ TEST_F(LoggerTest, EngineMessagesPassByLevel) {
 
 TEST_F(LoggerTest, LevelNamesNumbersAndLibraryMapping) {
     const std::pair<const char*, TLogLevel> rows[] = {
-        {"warning", llWarning}, {"40", llVerbose}, {"100", llDebug}, {"QUIET", llQuiet},
-        {"-8", llQuiet},        {"-100", llQuiet}, {"16", llError},  {"Debug", llDebug},
-        {"20", llError},        {"info", llInfo},
+        {"warning", llWarning}, {"40", llVerbose}, {"100", llDebug},   {"QUIET", llQuiet}, {"-8", llQuiet},
+        {"-100", llQuiet},      {"16", llError},   {"Debug", llDebug}, {"20", llError},    {"info", llInfo},
     };
     for (const auto& [name, level] : rows) {
         logger.SetLogLevelByName(name);
@@ -95,9 +94,9 @@ TEST_F(LoggerTest, LibraryLinesAreAssembledAndRepeatsCollapsed) {
         libLog(nullptr, AV_LOG_ERROR, "same line\n");
     libLog(nullptr, AV_LOG_ERROR, "other line\nand another\n");
     libLog(nullptr, AV_LOG_DEBUG, "above the library level\n");
-    EXPECT_EQ(Messages(), (std::vector<std::string>{"first part, second part 2", "same line",
-                                                    "    Last message repeated 2 times", "other line",
-                                                    "and another"}));
+    EXPECT_EQ(Messages(),
+              (std::vector<std::string>{"first part, second part 2", "same line",
+                                        "    Last message repeated 2 times", "other line", "and another"}));
     EXPECT_EQ(got[0].level, llWarning);
     EXPECT_EQ(got[1].level, llError);
 }

@@ -53,13 +53,15 @@ TEST_F(CoreTest, AudioConversionsProbeAsAsked) {
 
 namespace {
 
-const char* kBlockA = "flags=+loop\ncmp=+chroma\ndeblockalpha=0\ndeblockbeta=0\ncrf=24\nrefs=1\ncoder=0\nme_range=16\n"
-                      "subq=5\npartitions=+parti4x4+parti8x8+partp8x8\ng=250\nkeyint_min=25\nlevel=30\nqmin=10\n"
-                      "qmax=51\ntrellis=2\nsc_threshold=40\ni_qfactor=0.71";
-const char* kBlockB = "flags=+loop\ncmp=+chroma\npartitions=+parti4x4+partp8x8+partb8x8\nme_method=umh\nsubq=5\n"
-                      "trellis=1\nrefs=2\nbf=1\ncoder=1\nme_range=16\ng=300\nkeyint_min=25\nsc_threshold=40\n"
-                      "i_qfactor=0.71\nbt=64k\nmaxrate=4M\nbufsize=4M\nrc_eq='blurCplx^(1-qComp)'\nqcomp=0.6\n"
-                      "qmin=10\nqmax=51\nqdiff=4\nlevel=21";
+const char* kBlockA =
+    "flags=+loop\ncmp=+chroma\ndeblockalpha=0\ndeblockbeta=0\ncrf=24\nrefs=1\ncoder=0\nme_range=16\n"
+    "subq=5\npartitions=+parti4x4+parti8x8+partp8x8\ng=250\nkeyint_min=25\nlevel=30\nqmin=10\n"
+    "qmax=51\ntrellis=2\nsc_threshold=40\ni_qfactor=0.71";
+const char* kBlockB =
+    "flags=+loop\ncmp=+chroma\npartitions=+parti4x4+partp8x8+partb8x8\nme_method=umh\nsubq=5\n"
+    "trellis=1\nrefs=2\nbf=1\ncoder=1\nme_range=16\ng=300\nkeyint_min=25\nsc_threshold=40\n"
+    "i_qfactor=0.71\nbt=64k\nmaxrate=4M\nbufsize=4M\nrc_eq='blurCplx^(1-qComp)'\nqcomp=0.6\n"
+    "qmin=10\nqmax=51\nqdiff=4\nlevel=21";
 
 void applyLines(TCustomFFmpeg& task, const std::string& lines) {
     size_t pos = 0;
@@ -80,25 +82,36 @@ void applyLines(TCustomFFmpeg& task, const std::string& lines) {
 TEST_F(CoreTest, VideoConversionsProbeAsAsked) {
     struct Case {
         const char* output;
-        const char* format, *vcodec, *acodec, *vpre, *lines, *size, *rate, *tag;
+        const char *format, *vcodec, *acodec, *vpre, *lines, *size, *rate, *tag;
         int vb, ab, ar, ac;
-        const char* expectVideo, *expectAudio;
+        const char *expectVideo, *expectAudio;
         int w, h;
         double fps;
     };
     const Case cases[] = {
-        {"v.mp4", "", "libx264", "libfaac", "", kBlockA, "176x144", "30", "", 640000, 128000, 44100, 2, "h264", "aac", 176, 144, 30},
-        {"v2.mp4", "", "libx264", "libfaac", "libx264-default", "", "", "", "", 1200000, 128000, 48000, 2, "h264", "aac", 320, 240, 25},
-        {"p.mp4", "psp", "libx264", "libfaac", "", kBlockB, "368x208", "30000/1001", "", 520000, 128000, 48000, 2, "h264", "aac", 368, 208, 29.97},
-        {"v.avi", "", "mpeg4", "libmp3lame", "", "", "320x240", "25", "XVID", 768000, 96000, 44100, 2, "mpeg4", "mp3", 320, 240, 25},
-        {"v.flv", "", "", "", "", "", "352x288", "15", "", 780000, 64000, 22050, 2, "flv1", "mp3", 352, 288, 15},
-        {"v.swf", "", "", "", "", "", "176x144", "15", "", 480000, 24000, 11025, 1, "flv1", "mp3", 176, 144, 15},
-        {"v.3gp", "", "h263", "", "", "", "176x144", "12", "", 240000, 12200, 8000, 1, "h263", "amr_nb", 176, 144, 12},
-        {"v.wmv", "", "wmv2", "wmav2", "", "", "320x240", "25", "", 568000, 128000, 44100, 2, "wmv2", "wmav2", 320, 240, 25},
+        {"v.mp4", "", "libx264", "libfaac", "", kBlockA, "176x144", "30", "", 640000, 128000, 44100, 2,
+         "h264", "aac", 176, 144, 30},
+        {"v2.mp4", "", "libx264", "libfaac", "libx264-default", "", "", "", "", 1200000, 128000, 48000, 2,
+         "h264", "aac", 320, 240, 25},
+        {"p.mp4", "psp", "libx264", "libfaac", "", kBlockB, "368x208", "30000/1001", "", 520000, 128000,
+         48000, 2, "h264", "aac", 368, 208, 29.97},
+        {"v.avi", "", "mpeg4", "libmp3lame", "", "", "320x240", "25", "XVID", 768000, 96000, 44100, 2,
+         "mpeg4", "mp3", 320, 240, 25},
+        {"v.flv", "", "", "", "", "", "352x288", "15", "", 780000, 64000, 22050, 2, "flv1", "mp3", 352, 288,
+         15},
+        {"v.swf", "", "", "", "", "", "176x144", "15", "", 480000, 24000, 11025, 1, "flv1", "mp3", 176, 144,
+         15},
+        {"v.3gp", "", "h263", "", "", "", "176x144", "12", "", 240000, 12200, 8000, 1, "h263", "amr_nb", 176,
+         144, 12},
+        {"v.wmv", "", "wmv2", "wmav2", "", "", "320x240", "25", "", 568000, 128000, 44100, 2, "wmv2", "wmav2",
+         320, 240, 25},
         {"v.rm", "", "rv20", "", "", "", "", "", "", 256000, 0, 0, 0, "rv20", "ac3", 320, 240, 25},
-        {"v.mpg", "", "mpeg1video", "mp2", "", "", "320x240", "30000/1001", "", 780000, 112000, 44100, 2, "mpeg1video", "mp2", 320, 240, 29.97},
-        {"v.mov", "", "mjpeg", "libmp3lame", "", "", "", "", "", 4000000, 128000, 44100, 2, "mjpeg", "mp3", 320, 240, 25},
-        {"w.wmv", "", "msmpeg4", "wmav2", "", "", "320x240", "25", "", 500000, 64000, 44100, 2, "msmpeg4v3", "wmav2", 320, 240, 25},
+        {"v.mpg", "", "mpeg1video", "mp2", "", "", "320x240", "30000/1001", "", 780000, 112000, 44100, 2,
+         "mpeg1video", "mp2", 320, 240, 29.97},
+        {"v.mov", "", "mjpeg", "libmp3lame", "", "", "", "", "", 4000000, 128000, 44100, 2, "mjpeg", "mp3",
+         320, 240, 25},
+        {"w.wmv", "", "msmpeg4", "wmav2", "", "", "320x240", "25", "", 500000, 64000, 44100, 2, "msmpeg4v3",
+         "wmav2", 320, 240, 25},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.output);

@@ -32,6 +32,7 @@ protected:
         return task.Failed() ? task.ErrorMessage() : std::string();
     }
     std::string Out(const std::string& name) {
-        return Fixtures::ScratchFolder(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "/" + name;
+        return Fixtures::ScratchFolder(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
+               "/" + name;
     }
 };

@@ -1,5 +1,4 @@
 #include "FFmpegCoreTestEnv.h"
-
 #include "X264Presets.h"
 
 #include <fstream>
@@ -53,12 +52,27 @@ TEST_F(CoreTest, OptionValueRulesGiveTheirMessages) {
         EXPECT_EQ(optionError(task, c.name, c.value), c.message) << c.name << "=" << c.value;
 
     // Accepted: ignored informational names, booleans, today's names and legacy ones.
-    for (const auto& [name, value] : std::vector<std::pair<std::string, std::string>>{
-             {"y", ""}, {"vn", "1"}, {"qscale", "255"}, {"aspect", "1.7777"}, {"map", "0.1:0.0"}, {"vtag", "XVID"},
-             {"atag", "1234"}, {"flags2", "+mixed_refs+wpred+dct8x8+fastpskip"}, {"deblockalpha", "0"},
-             {"partitions", "+parti4x4+partp8x8"}, {"me_method", "umh"}, {"directpred", "1"}, {"wpredp", "2"},
-             {"cqp", "0"}, {"bidir_refine", "1"}, {"packetsize", "2324"}, {"muxrate", "1411200"}, {"crf", "24"},
-             {"sws_flags", "bilinear"}, {"vqmin", "3"}}) {
+    for (const auto& [name, value] :
+         std::vector<std::pair<std::string, std::string>>{{"y", ""},
+                                                          {"vn", "1"},
+                                                          {"qscale", "255"},
+                                                          {"aspect", "1.7777"},
+                                                          {"map", "0.1:0.0"},
+                                                          {"vtag", "XVID"},
+                                                          {"atag", "1234"},
+                                                          {"flags2", "+mixed_refs+wpred+dct8x8+fastpskip"},
+                                                          {"deblockalpha", "0"},
+                                                          {"partitions", "+parti4x4+partp8x8"},
+                                                          {"me_method", "umh"},
+                                                          {"directpred", "1"},
+                                                          {"wpredp", "2"},
+                                                          {"cqp", "0"},
+                                                          {"bidir_refine", "1"},
+                                                          {"packetsize", "2324"},
+                                                          {"muxrate", "1411200"},
+                                                          {"crf", "24"},
+                                                          {"sws_flags", "bilinear"},
+                                                          {"vqmin", "3"}}) {
         EXPECT_EQ(optionError(task, name, value), "") << name;
     }
     EXPECT_TRUE(Logged(llInfo, "Do nothing: option - y"));
@@ -71,8 +85,9 @@ TEST_F(CoreTest, OptionValueRulesGiveTheirMessages) {
 TEST_F(CoreTest, LowBitRateWarns) {
     TCustomFFmpeg task;
     task.SetOption("ab", "128");
-    EXPECT_TRUE(Logged(llWarning,
-                       "WARNING: The bitrate parameter is set too low. It takes bits/s as argument, not kbits/s"));
+    EXPECT_TRUE(
+        Logged(llWarning,
+               "WARNING: The bitrate parameter is set too low. It takes bits/s as argument, not kbits/s"));
 }
 
 TEST_F(CoreTest, PresetsByNameCodecAndFile) {
@@ -80,13 +95,42 @@ TEST_F(CoreTest, PresetsByNameCodecAndFile) {
     ASSERT_NE(FindBuiltinPreset("LIBX264-DEFAULT"), nullptr);
 
     // Every built-in preset applies to today's libraries.
-    for (const char* name : {"baseline", "default", "fast", "fast_firstpass", "faster", "faster_firstpass",
-                             "fastfirstpass", "hq", "ipod320", "ipod640", "lossless_fast", "lossless_max",
-                             "lossless_medium", "lossless_slow", "lossless_slower", "lossless_ultrafast", "main", "max",
-                             "medium", "medium_firstpass", "normal", "placebo", "placebo_firstpass", "slow",
-                             "slow_firstpass", "slower", "slower_firstpass", "slowfirstpass", "superfast",
-                             "superfast_firstpass", "ultrafast", "ultrafast_firstpass", "veryfast",
-                             "veryfast_firstpass", "veryslow", "veryslow_firstpass"}) {
+    for (const char* name : {"baseline",
+                             "default",
+                             "fast",
+                             "fast_firstpass",
+                             "faster",
+                             "faster_firstpass",
+                             "fastfirstpass",
+                             "hq",
+                             "ipod320",
+                             "ipod640",
+                             "lossless_fast",
+                             "lossless_max",
+                             "lossless_medium",
+                             "lossless_slow",
+                             "lossless_slower",
+                             "lossless_ultrafast",
+                             "main",
+                             "max",
+                             "medium",
+                             "medium_firstpass",
+                             "normal",
+                             "placebo",
+                             "placebo_firstpass",
+                             "slow",
+                             "slow_firstpass",
+                             "slower",
+                             "slower_firstpass",
+                             "slowfirstpass",
+                             "superfast",
+                             "superfast_firstpass",
+                             "ultrafast",
+                             "ultrafast_firstpass",
+                             "veryfast",
+                             "veryfast_firstpass",
+                             "veryslow",
+                             "veryslow_firstpass"}) {
         TCustomFFmpeg task;
         task.SetVideoCodec("libx264");
         EXPECT_NO_THROW(task.SetVideoPreset(name)) << name;
@@ -134,7 +178,8 @@ TEST_F(CoreTest, OpenFailuresKeepTheirMessage) {
     task.SetForceFormat("");
     ASSERT_TRUE(task.OpenInput(Fixtures::Path("av.mp4"))) << task.LastErrMsg();
     EXPECT_EQ(task.OpenOutput(Out("x.nosuchextension")), -1);
-    EXPECT_EQ(task.LastErrMsg(), "Unable to find a suitable output format for '" + Out("x.nosuchextension") + "'");
+    EXPECT_EQ(task.LastErrMsg(),
+              "Unable to find a suitable output format for '" + Out("x.nosuchextension") + "'");
     task.SetForceFormat("nosuchformat");
     EXPECT_EQ(task.OpenOutput(Out("x.mp4")), -1);
     EXPECT_EQ(task.LastErrMsg(), "Requested output format 'nosuchformat' is not a suitable output format");

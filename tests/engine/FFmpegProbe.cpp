@@ -1,6 +1,5 @@
-#include "FFmpegCoreTestEnv.h"
-
 #include "FFHandles.h"
+#include "FFmpegCoreTestEnv.h"
 
 TProbe ProbeFile(const std::string& path) {
     const TFFEntries& ff = FF();

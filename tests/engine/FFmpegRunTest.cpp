@@ -1,16 +1,15 @@
 #include "FFmpegCoreTestEnv.h"
 
 #include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <thread>
+#include <unistd.h>
 
 // Three inputs of different sizes and rates joined into one output: the parts follow
 // each other and the length is their sum.
@@ -199,7 +198,7 @@ TEST_F(CoreTest, DamagedInputConvertsWhatItCan) {
         std::string data((std::istreambuf_iterator<char>(in)), {});
         for (size_t i = data.size() / 3; i < data.size() / 2; i += 97)
             data[i] = char(data[i] ^ 0x5A); // garbage in the middle
-        data.resize(data.size() * 2 / 3);    // and cut short
+        data.resize(data.size() * 2 / 3);   // and cut short
         std::ofstream(damaged, std::ios::binary) << data;
     }
     TCustomFFmpeg task;
@@ -282,7 +281,8 @@ TEST_F(CoreTest, CopyHooksAndAudioFilters) {
             EXPECT_EQ(b.Width, 320);
             std::fill(b.Data, b.Data + b.LineSize * b.Height, uint8_t(0)); // black picture
         };
-        task.OnAudioHook = [&](TCustomFFmpeg&, int64_t, uint8_t*, int size, int rate, int channels, AVSampleFormat) {
+        task.OnAudioHook = [&](TCustomFFmpeg&, int64_t, uint8_t*, int size, int rate, int channels,
+                               AVSampleFormat) {
             audioHooks++;
             EXPECT_GT(size, 0);
             EXPECT_EQ(rate, 44100);

@@ -1,9 +1,9 @@
-#include "MainThread.h"
 #include "Previewer.h"
 
-#include <gtest/gtest.h>
+#include "MainThread.h"
 
 #include <atomic>
+#include <gtest/gtest.h>
 #include <thread>
 #include <vector>
 

@@ -1,9 +1,8 @@
 #include "IniFile.h"
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <sstream>
 
 namespace fs = std::filesystem;
@@ -72,8 +71,9 @@ TEST_F(IniFileTest, WritesUpdateInPlaceAndKeepOtherLines) {
     ini.WriteString("Form", "y", "20");
     ini.WriteString("FormLog", "x", "-5");
     ini.UpdateFile();
-    EXPECT_EQ(Read(), "; keep me\r\n[Form]\r\nx=1\r\ny=20\r\n\r\n[System]\r\noutputmp3preset=2\r\nunknown = stays\r\n"
-                      "PlayASoundWhenFinished=1\r\n\r\n[FormLog]\r\nx=-5\r\n");
+    EXPECT_EQ(Read(),
+              "; keep me\r\n[Form]\r\nx=1\r\ny=20\r\n\r\n[System]\r\noutputmp3preset=2\r\nunknown = stays\r\n"
+              "PlayASoundWhenFinished=1\r\n\r\n[FormLog]\r\nx=-5\r\n");
     const TIniFile again(path_);
     EXPECT_EQ(again.ReadInteger("FormLog", "x", 0), -5);
     EXPECT_EQ(again.ReadInteger("Form", "y", 0), 20);

@@ -1,9 +1,8 @@
 #include "PathUtils.h"
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 
 namespace fs = std::filesystem;
 
@@ -13,7 +12,7 @@ class TempFolder {
 public:
     TempFolder() {
         path_ = fs::temp_directory_path() / ("mediawiz-paths-" + std::to_string(::getpid()) + "-" +
-                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+                                             ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(path_);
         fs::create_directories(path_);
     }
