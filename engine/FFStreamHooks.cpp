@@ -2,6 +2,7 @@
 
 namespace {
 constexpr int64_t kPreviewIntervalUs = 100000;
+constexpr int kPreviewWindowBit = 1;
 constexpr int kPreviewBitmapBit = 2;
 } // namespace
 
@@ -39,11 +40,19 @@ void TStreamHooks::Video(AVFrame* frame, bool output, int frameNumber, int64_t p
 }
 
 void TStreamHooks::Preview(const AVFrame* frame, int frameNumber, int64_t ptsUs) {
-    if (!task_.OnPreviewBitmap || !(s_.previewBits & kPreviewBitmapBit) || ptsUs == AV_NOPTS_VALUE)
+    const int bits = s_.previewBits;
+    const bool window = bits & kPreviewWindowBit;
+    const bool bitmaps = task_.OnPreviewBitmap && (bits & kPreviewBitmapBit);
+    if ((!window && !bitmaps) || ptsUs == AV_NOPTS_VALUE)
         return;
     if (lastPreviewUs_ != INT64_MIN && ptsUs - lastPreviewUs_ < kPreviewIntervalUs)
         return;
     lastPreviewUs_ = ptsUs;
+    // A window the user closed, or one that cannot be shown, ends the task's preview.
+    if (window && !(windowConverter_.ToRGB(frame, windowFrame_) && previewer_.Preview(windowFrame_, ptsUs)))
+        s_.previewBits &= ~kPreviewWindowBit;
+    if (!bitmaps)
+        return;
     TFFBitmap info;
     if (render(frame, frameNumber, ptsUs, info))
         task_.OnPreviewBitmap(task_, info);

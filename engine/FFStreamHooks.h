@@ -2,10 +2,12 @@
 
 #include "FFmpegState.h"
 #include "FormatConverter.h"
+#include "Previewer.h"
 
 // The task's hooks and preview on one output stream: decoded video before and after
 // the filters as RGB bitmaps (written back when the hook asks for it), the preview
-// bitmaps at most once per preview interval, and decoded audio as packed 16-bit.
+// window and the preview bitmaps at most once per preview interval, and decoded audio
+// as packed 16-bit.
 class TStreamHooks {
 public:
     TStreamHooks(TCustomFFmpeg& task, TCustomFFmpeg::State& s);
@@ -27,6 +29,9 @@ private:
     TBitmap bitmap_;
     bool stopped_ = false;
     int64_t lastPreviewUs_ = INT64_MIN;
+    TFormatConverter windowConverter_; // the preview window always takes 24-bit pictures
+    TBitmap windowFrame_;
+    TPreviewer previewer_;
     TSwrPtr swr_; // decoded audio -> packed 16-bit
     TFramePtr packed_;
 };

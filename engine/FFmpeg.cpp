@@ -169,26 +169,13 @@ void TCustomFFmpeg::Terminate() {
     if (d->started.exchange(true) || d->terminated)
         return;
     d->terminated = true;
+    closeFiles(); // outputs opened when the task was queued must not stay behind empty
     if (OnTerminate)
         OnTerminate(*this);
 }
 
-void TCustomFFmpeg::Run() {
-    d->running = true;
-    try {
-        if (d->outputs.empty())
-            throw FFmpegException("At least one output file must be specified");
-        if (d->inputs.empty())
-            throw FFmpegException("At least one input file must be specified");
-        TTranscoder transcoder(*this, *d);
-        transcoder.Run();
-    } catch (const std::exception& e) {
-        TaskLog(this, llQuiet, e.what());
-        d->failed = true;
-        std::lock_guard<std::mutex> lock(d->endLock);
-        d->errorMessage = e.what();
-    }
-    // Only finished outputs stay on disk: a failed or stopped run removes what it wrote.
+void TCustomFFmpeg::closeFiles() {
+    // Only finished outputs stay on disk: a failed, stopped or never-run task removes what it opened.
     try {
         const bool keep = d->completed && !d->failed;
         std::vector<std::string> written;
@@ -207,6 +194,24 @@ void TCustomFFmpeg::Run() {
     } catch (const std::exception& e) {
         TaskLog(this, llQuiet, e.what());
     }
+}
+
+void TCustomFFmpeg::Run() {
+    d->running = true;
+    try {
+        if (d->outputs.empty())
+            throw FFmpegException("At least one output file must be specified");
+        if (d->inputs.empty())
+            throw FFmpegException("At least one input file must be specified");
+        TTranscoder transcoder(*this, *d);
+        transcoder.Run();
+    } catch (const std::exception& e) {
+        TaskLog(this, llQuiet, e.what());
+        d->failed = true;
+        std::lock_guard<std::mutex> lock(d->endLock);
+        d->errorMessage = e.what();
+    }
+    closeFiles();
     d->running = false;
     d->terminated = true;
     try {

@@ -167,6 +167,8 @@ public:
 private:
     std::unique_ptr<State> d;
     void Run();
+    // Closes every file; outputs that did not finish are removed.
+    void closeFiles();
     void setBitRate(AVMediaType kind, const std::string& value);
     void applyPreset(AVMediaType kind, const std::string& name, bool isFile);
     // Adds a stream of this kind, with the pending options, to the last output file.

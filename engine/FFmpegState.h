@@ -141,7 +141,7 @@ struct TCustomFFmpeg::State {
     int ioTimeoutMs = 10000;
     std::atomic<int64_t> ioStart{INT64_MAX}; // steady ms of the blocking call in progress
     int64_t progressIntervalUs = 500000;
-    int previewBits = 0;
+    std::atomic<int> previewBits{0}; // set by the owner while the task runs
     int hookBpp = 24;
 };
 

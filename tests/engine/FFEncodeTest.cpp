@@ -3,6 +3,7 @@
 #include "FFLoad.h"
 #include "Fixtures.h"
 #include "MainThread.h"
+#include "Previewer.h"
 
 #include <algorithm>
 #include <chrono>
@@ -342,6 +343,45 @@ TEST_F(EncoderTest, StopWithWaitDuringTheSecondOfThreeEndsTheRestUnstarted) {
     EXPECT_FALSE(Rec.InfoOf(2)->Failed);
     for (const auto& p : Rec.Progress)
         EXPECT_NE(p.Task, 2) << "the third task was started";
+    // Only the finished output stays; the stopped and the never-run ones leave nothing behind.
+    EXPECT_TRUE(std::filesystem::exists(Out + "/first.wav"));
+    EXPECT_FALSE(std::filesystem::exists(Out + "/second.avi"));
+    EXPECT_FALSE(std::filesystem::exists(Out + "/third.avi"));
+}
+
+TEST_F(EncoderTest, PreviewDrawsRunningFramesInTheFrontEndsWindowUntilItIsClosed) {
+    struct Seen {
+        int windows = 0;
+        int draws = 0;
+        bool offMainThread = false;
+    } seen;
+    class Window : public IPreviewWindow {
+    public:
+        explicit Window(Seen& s) : s_(s) {}
+        void Show(int, int) override {
+            ++s_.windows;
+            s_.offMainThread |= !MainThread::IsMainThread();
+        }
+        bool Draw(const TBitmap& frame, const std::string&) override {
+            s_.offMainThread |= !MainThread::IsMainThread() || frame.Width != 320;
+            return ++s_.draws < 3; // the user closes the window after the third picture
+        }
+
+    private:
+        Seen& s_;
+    };
+    TPreviewer::SetWindowFactory([&] { return std::make_unique<Window>(seen); });
+    Queue("av.mp4", "previewed.avi", SlowVideo());
+    Encoder.SetPreview(true);
+    ASSERT_TRUE(RunToFinal(1));
+    TPreviewer::SetWindowFactory(nullptr);
+
+    EXPECT_EQ(seen.windows, 1);
+    EXPECT_EQ(seen.draws, 3) << "drawing goes on after the window was closed";
+    EXPECT_FALSE(seen.offMainThread);
+    std::lock_guard g(Rec.Lock);
+    ASSERT_TRUE(Rec.InfoOf(0));
+    EXPECT_TRUE(Rec.InfoOf(0)->Completed);
 }
 
 TEST_F(EncoderTest, ListOperationsAreRefusedWhileWorkingUntilClearTasks) {
