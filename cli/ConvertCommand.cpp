@@ -33,7 +33,6 @@ int TConvertCommand::Run() {
     const std::vector<TRunInput> inputs = AddFiles();
     Queue(inputs);
     RunTasks();
-    RemoveEmptyOutputs();
     return Summary();
 }
 
@@ -158,18 +157,6 @@ void TConvertCommand::ShowOverall() {
     // reported producing.
     shownPercent_ = std::max(shownPercent_, std::clamp(percent, 0, 100));
     progress_.Overall(shownPercent_, run_.Estimate(runningUs, TConversionRun::Clock::now()));
-}
-
-// The engine creates each output when its task is queued: a task that never ran (the
-// run was stopped) leaves an empty file behind, which is of no use to anyone.
-void TConvertCommand::RemoveEmptyOutputs() const {
-    for (const TTaskView& task : tasks_) {
-        std::error_code ec;
-        if (!task.Completed && !task.OutputFile.empty() &&
-            std::filesystem::is_regular_file(task.OutputFile, ec) &&
-            std::filesystem::file_size(task.OutputFile, ec) == 0)
-            std::filesystem::remove(task.OutputFile, ec);
-    }
 }
 
 int TConvertCommand::Summary() {

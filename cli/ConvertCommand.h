@@ -43,7 +43,6 @@ private:
     void Progress(const TProgressInfo& info);
     void TaskEnded(int taskIndex, bool completed);
     void ShowOverall();
-    void RemoveEmptyOutputs() const;
     int Summary();
 
     TFFEncoder& encoder_;
