@@ -108,6 +108,8 @@ int ProcessPending() {
         if (p->waited) {
             std::lock_guard g(q.lock);
             p->done = true;
+            // The sender keeps the last reference, so its exception is freed on its own thread.
+            p.reset();
             q.finished.notify_all();
         }
         ++ran;
