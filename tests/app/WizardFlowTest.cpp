@@ -42,6 +42,17 @@ protected:
     }
 
     QString LastMessage() const { return dialogs->Shown.empty() ? QString() : dialogs->Shown.back().Message; }
+    // Exit asks first: No keeps the window, Yes closes it.
+    void ExpectExitAsksBeforeQuitting() {
+        form->show();
+        Answer({QMessageBox::No});
+        wizard->ActionExit->trigger();
+        EXPECT_EQ(LastMessage(), "Are you sure to quit now?");
+        EXPECT_TRUE(form->isVisible());
+        Answer({QMessageBox::Yes});
+        wizard->ActionExit->trigger();
+        EXPECT_FALSE(form->isVisible());
+    }
 
     void AddInputRows(int count) {
         for (int i = 0; i < count; ++i) {
@@ -235,14 +246,7 @@ TEST_F(WizardFlow, ConversionSummaryCountsAndFinish) {
     EXPECT_TRUE(pages->MemoErrorLog->isHidden());
 
     // The summary's Exit quits, after asking.
-    form->show();
-    Answer({QMessageBox::No});
-    wizard->ActionExit->trigger();
-    EXPECT_EQ(LastMessage(), "Are you sure to quit now?");
-    EXPECT_TRUE(form->isVisible());
-    Answer({QMessageBox::Yes});
-    wizard->ActionExit->trigger();
-    EXPECT_FALSE(form->isVisible());
+    ExpectExitAsksBeforeQuitting();
 }
 
 TEST_F(WizardFlow, DownloadRoute) {
@@ -351,14 +355,7 @@ TEST_F(WizardFlow, EditionWithoutDownloadModeStartsOnTheFilesAndJoins) {
     ExpectTexts(TWizardPage::Step1, "Next", true, false, "Exit");
     EXPECT_EQ(pages->NextGrid->rowCount(), 0);
 
-    form->show();
-    Answer({QMessageBox::No});
-    wizard->ActionExit->trigger();
-    EXPECT_EQ(LastMessage(), "Are you sure to quit now?");
-    EXPECT_TRUE(form->isVisible());
-    Answer({QMessageBox::Yes});
-    wizard->ActionExit->trigger();
-    EXPECT_FALSE(form->isVisible());
+    ExpectExitAsksBeforeQuitting();
 }
 
 TEST_F(WizardFlow, InputListActionsFollowSelectionAndRows) {
