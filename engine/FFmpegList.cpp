@@ -14,15 +14,23 @@ void TFFmpegList::Clear() {
     // Empty the list first: tasks being freed are no longer found in it.
     auto items = std::move(FItems);
     FItems.clear();
-    items.clear();
+    Retire(std::move(items));
 }
 
 void TFFmpegList::Delete(int index) {
     if (index < 0 || index >= Count())
         return;
-    auto task = std::move(FItems[index]);
+    std::vector<std::unique_ptr<TFFmpeg>> task;
+    task.push_back(std::move(FItems[index]));
     FItems.erase(FItems.begin() + index);
-    task.reset();
+    Retire(std::move(task));
+}
+
+void TFFmpegList::Retire(std::vector<std::unique_ptr<TFFmpeg>> tasks) {
+    if (FWalkDepth == 0)
+        return; // freed here, on leaving
+    for (auto& task : tasks)
+        FRetired.push_back(std::move(task));
 }
 
 TFFmpeg* TFFmpegList::Items(int index) const {
@@ -41,8 +49,17 @@ int TFFmpegList::Count() const {
 }
 
 void TFFmpegList::StopAll(bool wait) {
+    // Walk a snapshot: tasks queued by a handler during the wait belong to a new run.
+    std::vector<TFFmpeg*> tasks;
     for (auto& task : FItems)
+        tasks.push_back(task.get());
+    ++FWalkDepth;
+    for (TFFmpeg* task : tasks)
         task->Stop(wait);
+    if (--FWalkDepth == 0) {
+        auto retired = std::move(FRetired);
+        FRetired.clear();
+    }
 }
 
 void TFFmpegList::SetPreview(bool on) {

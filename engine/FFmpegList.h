@@ -21,6 +21,12 @@ public:
 
 private:
     void SetPreviewBit(int bit, bool on);
+    // Frees removed tasks, or keeps them until the outermost StopAll walk has ended.
+    void Retire(std::vector<std::unique_ptr<TFFmpeg>> tasks);
 
     std::vector<std::unique_ptr<TFFmpeg>> FItems;
+    // A waiting Stop pumps main-thread calls, and a handler run there may clear the list:
+    // tasks removed during a walk stay alive in FRetired until the walk is over.
+    int FWalkDepth = 0;
+    std::vector<std::unique_ptr<TFFmpeg>> FRetired;
 };

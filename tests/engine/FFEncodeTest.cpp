@@ -6,6 +6,7 @@
 #include "Previewer.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -347,6 +348,31 @@ TEST_F(EncoderTest, StopWithWaitDuringTheSecondOfThreeEndsTheRestUnstarted) {
     EXPECT_TRUE(std::filesystem::exists(Out + "/first.wav"));
     EXPECT_FALSE(std::filesystem::exists(Out + "/second.avi"));
     EXPECT_FALSE(std::filesystem::exists(Out + "/third.avi"));
+}
+
+// The window's run-end handler clears the tasks on the main thread, and a waiting Stop
+// runs it while still walking the list it stops.
+TEST_F(EncoderTest, StopWithWaitSurvivesTheFinalHandlerClearingTheTasks) {
+    for (int round = 0; round < 3; ++round) {
+        Queue("av_wide.mp4", "first" + std::to_string(round) + ".avi", SlowVideo());
+        Queue("audio.wav", "second" + std::to_string(round) + ".wav", Wav());
+        Queue("audio.wav", "third" + std::to_string(round) + ".wav", Wav());
+        std::atomic<bool> cleared{false};
+        std::atomic<bool> started{false};
+        Encoder.OnProgress = [&](TCustomEncoder&, PProgressInfo) { started = true; };
+        Encoder.OnTerminate = [&](TCustomEncoder& sender, TTerminateInfo info) {
+            if (info.TaskIndex < 0)
+                MainThread::Send([&] {
+                    sender.ClearTasks();
+                    cleared = true;
+                });
+        };
+        Encoder.StartTask(1);
+        ASSERT_TRUE(PumpUntil([&] { return started.load(); }));
+        Encoder.Stop(true);
+        ASSERT_TRUE(PumpUntil([&] { return cleared.load(); }));
+        EXPECT_EQ(Encoder.TaskCount(), 0);
+    }
 }
 
 TEST_F(EncoderTest, PreviewDrawsRunningFramesInTheFrontEndsWindowUntilItIsClosed) {
