@@ -143,8 +143,10 @@ bool THTTPFileStream::Write(const void* data, std::size_t count) {
         const ssize_t n = ::write(fd_, p, count);
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0)
+        if (n <= 0) {
+            error_ = std::strerror(n < 0 ? errno : ENOSPC);
             return false;
+        }
         p += n;
         count -= static_cast<std::size_t>(n);
         position_ += n;

@@ -54,7 +54,8 @@ enum class TFileOpenMode { CreateNew, OpenOrCreate, ReadOnly };
 // Owns a file descriptor.
 class THTTPFileStream final : public THTTPStream {
 public:
-    // On failure Opened() is false and Error() holds the system's message.
+    // On failure Opened() is false and Error() holds the system's message; a failed
+    // Write leaves its message there too.
     THTTPFileStream(const std::string& path, TFileOpenMode mode);
     ~THTTPFileStream() override;
     THTTPFileStream(const THTTPFileStream&) = delete;

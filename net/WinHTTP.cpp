@@ -59,6 +59,10 @@ std::shared_ptr<TCustomWinHTTP::Run> TCustomWinHTTP::currentRun() const {
     return run_;
 }
 
+std::string TCustomWinHTTP::OutputFileError() const {
+    return currentRun()->outputError;
+}
+
 bool TCustomWinHTTP::StartFrom(std::int64_t ResumeFrom, std::int64_t RangeEnd, bool Wait) {
     if (started_)
         return false;

@@ -105,6 +105,14 @@ public:
     TWinHTTPTimeouts Timeouts;
     int TransferBufferSize = 4096; // 255 .. 2147483647
     bool WorkOffline = false;
+    // Progress reports at most once per this interval (0: after every block) and after the
+    // last block of a known length, so a fast transfer does not wait for the main thread
+    // block by block.
+    std::uint32_t ProgressIntervalMs = 0;
+
+    // The system's message for the output file of the last transfer that could not be
+    // created or written; empty when there was no such failure.
+    std::string OutputFileError() const;
 
     TWinHTTPBeforeSendRequestEvent OnBeforeSendRequest;
     TWinHTTPHeaderInfoEvent OnHeaderInfo;
@@ -140,6 +148,7 @@ private:
         std::unique_ptr<THTTPStream> body;
         bool fileOpened = false;
         std::string outputPath;                // the file this run opened
+        std::string outputError;               // why the output file failed
         std::atomic<bool> deleteOutput{false}; // given to Abort
         bool memoryBody = false;
         bool continueDownload = true;

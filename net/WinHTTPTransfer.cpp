@@ -466,6 +466,7 @@ void WinHTTPTransfer::openBodyTarget() {
             comparing_ = run_.resumeFrom != 0;
             return;
         }
+        run_.outputError = file->Error();
         if (run_.lengthKnown)
             return; // no body stream: reported as an output file error
     }
@@ -511,10 +512,16 @@ bool WinHTTPTransfer::takeBlock(const char* data, std::size_t size) {
         return true;
     }
     if (!run_.body->Write(data, size)) {
+        if (const auto* file = dynamic_cast<const THTTPFileStream*>(run_.body.get()))
+            run_.outputError = file->Error();
         run_.readFailed = true;
         return false;
     }
-    if (http_.OnProgress) {
+    const auto now = Clock::now();
+    const bool last = run_.lengthKnown && run_.bytesRead >= run_.contentLength;
+    if (http_.OnProgress &&
+        (last || now - lastReport_ >= std::chrono::milliseconds(http_.ProgressIntervalMs))) {
+        lastReport_ = now;
         http_.synchronize([&] {
             const TWinHTTPProgress p = ComputeProgress(
                 run_.resumeFrom, run_.contentLength, run_.bytesRead,

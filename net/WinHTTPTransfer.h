@@ -75,6 +75,7 @@ private:
     int probeStatus_ = -1;
     std::int64_t probeLength_ = 0;
     std::chrono::steady_clock::time_point lastActivity_;
+    std::chrono::steady_clock::time_point lastReport_{}; // of the last progress report
     curl_off_t lastDown_ = 0;
     curl_off_t lastUp_ = 0;
 };

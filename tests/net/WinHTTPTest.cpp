@@ -373,6 +373,7 @@ TEST_F(WinHTTPTest, OutputFileAndItsErrors) {
     EXPECT_FALSE(rec.streamGiven); // the body went to the file
     EXPECT_EQ(rec.fileSize, 100000);
     EXPECT_EQ(ReadFile(dir_ / "video.flv"), video);
+    EXPECT_EQ(h.OutputFileError(), "");
 
     // Cannot create the file while the length is known: no body stream at all.
     Recorder unwritable(h);
@@ -380,6 +381,7 @@ TEST_F(WinHTTPTest, OutputFileAndItsErrors) {
     h.Start();
     RunToEnd(h, unwritable);
     EXPECT_EQ(unwritable.Sequence(), "AnyError,OutputFileError");
+    EXPECT_EQ(h.OutputFileError(), "No such file or directory");
 
     // Without a length the body goes into memory instead.
     Recorder memory(h);
@@ -387,6 +389,18 @@ TEST_F(WinHTTPTest, OutputFileAndItsErrors) {
     EXPECT_EQ(memory.Sequence(), "Done");
     EXPECT_TRUE(memory.streamGiven);
     EXPECT_EQ(memory.body, video);
+}
+
+TEST_F(WinHTTPTest, ProgressIntervalKeepsTheFirstAndTheLastReport) {
+    LoopbackServer server(Serving(Pattern(1 << 20)));
+    TWinHTTP h;
+    h.ProgressIntervalMs = 60000;
+    Recorder rec(h);
+    Fetch(h, rec, server.URL("/"));
+    EXPECT_EQ(rec.Sequence(), "Done");
+    ASSERT_EQ(rec.progress.size(), 2u);
+    EXPECT_EQ(rec.progress.back().BytesRead, 1 << 20);
+    EXPECT_EQ(rec.progress.back().PercentsDone, 100);
 }
 
 TEST_F(WinHTTPTest, AbortAndRestart) {

@@ -1,7 +1,7 @@
 #include <cstdlib>
 #include <gtest/gtest.h>
 
-// The network tests talk only to servers they start on 127.0.0.1: no proxy from the
+// These tests talk only to servers they start on 127.0.0.1: no proxy from the
 // environment may redirect them elsewhere.
 int main(int argc, char** argv) {
     for (const char* name : {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy",

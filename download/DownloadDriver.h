@@ -1,0 +1,106 @@
+#pragma once
+
+#include "DownloadRun.h"
+#include "QualityTable.h"
+#include "RowTexts.h"
+#include "VideoService.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class TCustomWinHTTP;
+class THTTPStream;
+
+// What a download run shows and asks of its front end. Every call comes on the main thread.
+class IDownloadView {
+public:
+    virtual ~IDownloadView() = default;
+    // The download list starts afresh with one row per link (InitialRowTexts).
+    virtual void ShowRows(const std::vector<std::string>& links) = 0;
+    // A row update of the current row: each present text to its column and label.
+    virtual void UpdateRow(int row, const TRowTexts& texts) = 0;
+    // The row's Name column (the title with its first "&" doubled).
+    virtual void SetRowName(int row, const std::string& name) = 0;
+    virtual void SetCurrentFile(const std::string& name) = 0; // LabelURLCurrentFile
+    virtual void SetQuality(const std::string& text) = 0;     // LabelQuality
+    // ProgressBarDownload back to 0 and its label to "0%".
+    virtual void ResetProgress() = 0;
+    // Ask for NextRow / NextQuality to be called once the current event has returned
+    // (the window posts its messages 1028 and 1029 for these).
+    virtual void PostNextRow() = 0;
+    virtual void PostNextQuality() = 0;
+    // The run is over: after its last row, or cancelled.
+    virtual void RunEnded(bool cancelled) = 0;
+    virtual void Log(const std::string& line) = 0;
+};
+
+struct TDownloadSettings {
+    std::string Folder; // where the videos are saved
+    bool PreferQuality = true;
+    TQualitySlots Slots = kDefaultQualityOrder;
+};
+
+// Limits every transfer of the run is given.
+inline constexpr std::uint32_t kDownloadConnectTimeoutMs = 30000;
+inline constexpr std::uint32_t kDownloadQuietTimeoutMs = 60000;
+inline constexpr std::uint32_t kDownloadProgressIntervalMs = 100;
+
+// Runs downloads with two HTTP components: pageHTTP fetches each link's page, videoHTTP
+// the video. It sets the components up and handles their events; the components must
+// outlive it. A video arrives in a part file beside its final name and is moved to a
+// free name when complete; a failed, cancelled or unfinished video leaves nothing.
+// Everything runs on the main thread.
+class TDownloadDriver {
+public:
+    TDownloadDriver(TCustomWinHTTP& pageHTTP, TCustomWinHTTP& videoHTTP, IDownloadView& view);
+    // Stops a transfer in progress and removes its part file.
+    ~TDownloadDriver();
+    TDownloadDriver(const TDownloadDriver&) = delete;
+    TDownloadDriver& operator=(const TDownloadDriver&) = delete;
+
+    // Shows the rows and asks for the first one.
+    void StartRun(const std::vector<std::string>& links, const TDownloadSettings& settings);
+    // The next row (message 1028) and the next quality of the current row (1029).
+    void NextRow();
+    void NextQuality();
+    // Stops the run: a transfer in progress is aborted and the run ends as cancelled.
+    void Cancel();
+
+    bool Running() const { return running_; }
+    const TDownloadRun& Run() const { return run_; }
+
+private:
+    void WinHTTPGetRealURLProgress(std::int64_t dataSize, std::int64_t bytesRead, std::int64_t elapsed);
+    void WinHTTPGetRealURLDone(THTTPStream* stream);
+    void WinHTTPGetRealURLAnyError();
+    void WinHTTPGetRealURLAborted();
+    void WinHTTPDownloadProgress(std::int64_t dataSize, std::int64_t bytesRead, std::int64_t elapsed,
+                                 std::int64_t timeLeft, int percent);
+    void WinHTTPDownloadDone(std::int64_t fileSize);
+    void WinHTTPDownloadAnyError();
+    void WinHTTPDownloadAborted();
+
+    void StartAttempt();
+    void UpdateCurrentRow(const TRowUpdate& update);
+    // The current row failed (the reason, when known, goes to the log); the run moves on.
+    void FailRow(const std::string& reason = {});
+    void Advance();
+    void EndRun(bool cancelled);
+    void RemovePartFile();
+
+    TCustomWinHTTP& pageHTTP_;
+    TCustomWinHTTP& videoHTTP_;
+    IDownloadView& view_;
+    // The components' handlers reach this driver only while it lives.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+    TVideoService service_;
+    TDownloadSettings settings_;
+    TDownloadRun run_;
+    bool running_ = false;
+    bool cancelling_ = false;
+    // The transfer whose outcome (done, error or abort) the run waits for.
+    enum class TStep { Idle, Page, Video } step_ = TStep::Idle;
+    std::string partFile_; // of the attempt in progress
+};
