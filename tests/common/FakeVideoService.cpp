@@ -6,6 +6,11 @@ std::string Token(const std::string& id) {
     return "tok" + id;
 }
 
+// A video's content is this text repeated to its size.
+std::string ContentUnit(const std::string& id, int format) {
+    return id + "/" + std::to_string(format) + ";";
+}
+
 // "a=1&&b=2" as name and value pairs; empty pieces are skipped.
 std::map<std::string, std::string> QueryOf(const std::string& target) {
     std::map<std::string, std::string> query;
@@ -58,7 +63,7 @@ std::string FakeVideoService::Content(const std::string& id, int format) const {
         std::lock_guard g(lock_);
         size = videos_.at(id).Size;
     }
-    const std::string unit = id + "/" + std::to_string(format) + ";";
+    const std::string unit = ContentUnit(id, format);
     std::string content;
     while (static_cast<std::int64_t>(content.size()) < size)
         content += unit;
@@ -150,22 +155,24 @@ LoopbackServer::Reply FakeVideoService::video(const std::map<std::string, std::s
         return NotFound();
     LoopbackServer::Reply r = file(id->second, format);
     if (kind == Answer::CutShort)
-        r.cutAfter = static_cast<std::int64_t>(r.body.size()) / 2;
+        r.cutAfter = r.size / 2;
     if (kind == Answer::Stall) {
-        r.stallAfter = static_cast<std::int64_t>(r.body.size()) / 2;
+        r.stallAfter = r.size / 2;
         r.stallFor = std::chrono::minutes(1);
     }
     return r;
 }
 
 LoopbackServer::Reply FakeVideoService::file(const std::string& id, int format) {
+    LoopbackServer::Reply r;
     {
         std::lock_guard g(lock_);
-        if (!videos_.count(id))
+        const auto v = videos_.find(id);
+        if (v == videos_.end())
             return NotFound();
+        r.size = v->second.Size;
     }
-    LoopbackServer::Reply r;
     r.headers.push_back("Content-Type: video/x-flv");
-    r.body = Content(id, format);
+    r.body = ContentUnit(id, format);
     return r;
 }
