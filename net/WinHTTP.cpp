@@ -38,9 +38,10 @@ TWinHTTPProgress ComputeProgress(std::int64_t offset, std::int64_t length, std::
 
 TCustomWinHTTP::TCustomWinHTTP() : thread_(std::make_unique<TCustomWinThread>()) {
     thread_->SetOnExecute([this](TCustomWinThread*) { transferJob(); });
+    // A failing job or a completion handler that raised.
     thread_->SetOnException([this](std::exception_ptr) {
-        if (OnAnyError && !destroying())
-            OnAnyError(this);
+        if (!destroying())
+            raiseAnyError(*currentRun());
     });
     thread_->SetOnTerminate([this](TCustomWinThread*) { completion(); });
     thread_->OnWaitTimeoutExpired = [this](TCustomWinThread*, bool& terminateThread) {
@@ -50,8 +51,16 @@ TCustomWinHTTP::TCustomWinHTTP() : thread_(std::make_unique<TCustomWinThread>())
 
 TCustomWinHTTP::~TCustomWinHTTP() {
     thread_->BeginDestroy();
-    // Stops a running worker; it releases its own transfer while it unwinds.
-    thread_.reset();
+    // The worker uses the thread component until it has ended: stop it and wait first.
+    thread_->StopRun();
+}
+
+std::string TCustomWinHTTP::Run::TakeOutput() {
+    std::lock_guard g(outputLock);
+    if (cleanedUp)
+        return {};
+    cleanedUp = true;
+    return outputPath;
 }
 
 std::shared_ptr<TCustomWinHTTP::Run> TCustomWinHTTP::currentRun() const {
@@ -85,11 +94,15 @@ bool TCustomWinHTTP::StartFrom(std::int64_t ResumeFrom, std::int64_t RangeEnd, b
 void TCustomWinHTTP::Abort(bool DeleteOutput, bool Kill) {
     if (!thread_->Running())
         return;
-    currentRun()->deleteOutput = DeleteOutput;
+    const std::shared_ptr<Run> run = currentRun();
+    run->deleteOutput = DeleteOutput;
     thread_->Terminate(Kill);
     if (!Kill)
         return;
-    // The stopped worker closes its handles and output itself while it unwinds.
+    // The stop step, here and now; the stopped worker only closes its handles as it unwinds.
+    const std::string output = run->TakeOutput();
+    if (DeleteOutput && !output.empty())
+        std::remove(output.c_str());
     started_ = false;
     if (OnAborted && !destroying())
         OnAborted(this);
@@ -97,9 +110,10 @@ void TCustomWinHTTP::Abort(bool DeleteOutput, bool Kill) {
 
 void TCustomWinHTTP::releaseBody(Run& run, bool deleteOutput) {
     run.body.reset();
-    if (run.fileOpened && deleteOutput)
-        std::remove(run.outputPath.c_str());
     run.fileOpened = false;
+    const std::string output = run.TakeOutput();
+    if (deleteOutput && !output.empty())
+        std::remove(output.c_str());
 }
 
 void TCustomWinHTTP::transferJob() {
@@ -118,9 +132,6 @@ void TCustomWinHTTP::transferJob() {
     } catch (const EWinThreadKilled&) {
         releaseBody(*run, run->deleteOutput);
         throw;
-    } catch (...) {
-        run->raisedException = true;
-        throw;
     }
 }
 
@@ -133,49 +144,66 @@ void TCustomWinHTTP::waitTimeoutExpired(bool& terminateThread) {
     }
 }
 
+void TCustomWinHTTP::raiseAnyError(Run& run) {
+    if (run.anyErrorRaised)
+        return;
+    run.anyErrorRaised = true;
+    if (OnAnyError)
+        OnAnyError(this);
+}
+
 void TCustomWinHTTP::completion() {
     const std::shared_ptr<Run> run = currentRun();
     if (run->stopped)
         return;
-    if (run->body)
-        run->body->Seek(0);
-    bool deleteAfter = false;
-    if (run->raisedException) {
-        // Already reported through OnAnyError; a second outcome would report it twice.
-    } else if (!run->continueDownload) {
-        // Interrupted by OnHeaderInfo: OnDoneInterrupted below.
-    } else if ((run->status == 200 || run->status == 206) && !run->readFailed &&
-               (!run->lengthKnown || !run->body || run->bytesRead == run->contentLength)) {
-        if (!run->body) {
-            if (OnAnyError)
-                OnAnyError(this);
+    bool deleteOutput = false;
+    // Whatever a handler does, the transfer ends here: its file is released and the
+    // component takes the next start.
+    const auto finish = [&] {
+        releaseBody(*run, deleteOutput);
+        started_ = false;
+    };
+    try {
+        raiseOutcome(*run, deleteOutput);
+    } catch (...) {
+        finish();
+        throw;
+    }
+    finish();
+    if (!run->continueDownload && !run->anyErrorRaised && OnDoneInterrupted)
+        OnDoneInterrupted(this);
+}
+
+void TCustomWinHTTP::raiseOutcome(Run& run, bool& deleteOutput) {
+    if (run.anyErrorRaised || !run.continueDownload)
+        return; // a failed job was reported already; an interruption is reported last
+    if (run.body)
+        run.body->Seek(0);
+    if ((run.status == 200 || run.status == 206) && !run.readFailed &&
+        (!run.lengthKnown || !run.body || run.bytesRead == run.contentLength)) {
+        if (!run.body) {
+            raiseAnyError(run);
             if (OnOutputFileError)
                 OnOutputFileError(this);
-            started_ = false;
             return;
         }
-        if (run->fileOpened)
-            releaseBody(*run, false);
+        if (run.fileOpened)
+            releaseBody(run, false);
         if (OnDone)
-            OnDone(this, run->contentType, run->bytesRead + run->resumeFrom,
-                   run->memoryBody ? run->body.get() : nullptr);
-    } else {
-        if (run->status == 200 || run->status == 206) {
-            if (OnConnLost)
-                OnConnLost(this, run->contentType, run->contentLength, run->bytesRead, run->body.get());
-        } else if (run->status == -1) {
-            if (OnHostUnreachable)
-                OnHostUnreachable(this);
-        } else {
-            if (OnHTTPError)
-                OnHTTPError(this, run->status, run->body.get());
-            deleteAfter = run->fileOpened;
-        }
-        if (OnAnyError)
-            OnAnyError(this);
+            OnDone(this, run.contentType, run.bytesRead + run.resumeFrom,
+                   run.memoryBody ? run.body.get() : nullptr);
+        return;
     }
-    releaseBody(*run, deleteAfter);
-    started_ = false;
-    if (!run->continueDownload && !run->raisedException && OnDoneInterrupted)
-        OnDoneInterrupted(this);
+    if (run.status == 200 || run.status == 206) {
+        if (OnConnLost)
+            OnConnLost(this, run.contentType, run.contentLength, run.bytesRead, run.body.get());
+    } else if (run.status == -1) {
+        if (OnHostUnreachable)
+            OnHostUnreachable(this);
+    } else {
+        deleteOutput = run.fileOpened;
+        if (OnHTTPError)
+            OnHTTPError(this, run.status, run.body.get());
+    }
+    raiseAnyError(run);
 }

@@ -147,19 +147,28 @@ private:
         std::string contentType;
         std::unique_ptr<THTTPStream> body;
         bool fileOpened = false;
-        std::string outputPath;                // the file this run opened
         std::string outputError;               // why the output file failed
         std::atomic<bool> deleteOutput{false}; // given to Abort
         bool memoryBody = false;
         bool continueDownload = true;
-        bool stopped = false;         // the stop step ended this run
-        bool raisedException = false; // reported through OnAnyError already
+        bool stopped = false;        // the stop step ended this run
+        bool anyErrorRaised = false; // main thread: OnAnyError went out for this run
+        std::mutex outputLock;       // guards outputPath and cleanedUp
+        std::string outputPath;      // the file this run opened
+        bool cleanedUp = false;      // the output was handed to a clean-up
+
+        // Hands the output file to the one clean-up of this run: its path, or "" when no
+        // file was opened or the clean-up was taken already (an immediate stop takes it on
+        // the caller's thread, so the unwinding worker never touches a later run's file).
+        std::string TakeOutput();
     };
 
     void transferJob();
     void completion();
+    void raiseOutcome(Run& run, bool& deleteOutput);
+    void raiseAnyError(Run& run);
     void waitTimeoutExpired(bool& terminateThread);
-    // Closes the body stream and deletes the output file when deleteOutput.
+    // Closes the body stream and, when deleteOutput, deletes the output file.
     static void releaseBody(Run& run, bool deleteOutput);
     std::shared_ptr<Run> currentRun() const;
     bool destroying() const { return thread_->Destroying(); }

@@ -456,6 +456,9 @@ void WinHTTPTransfer::raiseHeaderInfo() {
 void WinHTTPTransfer::openBodyTarget() {
     const bool ok = run_.status == 200 || run_.status == 206;
     if (ok && !http_.OutputFileName.empty()) {
+        std::lock_guard g(run_.outputLock);
+        if (run_.cleanedUp)
+            throw EWinThreadKilled{}; // stopped at once: the file is no longer ours to create
         auto file = std::make_unique<THTTPFileStream>(http_.OutputFileName,
                                                       run_.resumeFrom == 0 ? TFileOpenMode::CreateNew
                                                                            : TFileOpenMode::OpenOrCreate);

@@ -52,7 +52,8 @@ struct TWinHTTPRange {
     std::uint32_t EndRange = 0;
 };
 
-// Milliseconds; 0 leaves the client's default.
+// Milliseconds; 0 leaves the client's default (a connect limit of minutes, no quiet limit).
+// Receive and send limits are the longest quiet interval while receiving or sending.
 struct TWinHTTPTimeouts {
     std::uint32_t ConnectTimeout = 0;
     std::uint32_t ReceiveTimeout = 0;

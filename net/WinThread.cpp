@@ -223,6 +223,10 @@ TCustomWinThread::TCustomWinThread(std::function<void()> freeOwner)
 
 TCustomWinThread::~TCustomWinThread() {
     *destroying_ = true;
+    StopRun();
+}
+
+void TCustomWinThread::StopRun() {
     if (thread_->Started() && !thread_->Ended())
         replaceThread();
     waitStopped();

@@ -485,6 +485,41 @@ TEST_F(WinHTTPTest, TimeoutsEndAStalledServer) {
     Recorder late(h);
     Fetch(h, late, server.URL("/late"));
     EXPECT_EQ(late.Sequence(), "HostUnreachable,AnyError");
+
+    // 0 sets no limit of ours: a pause longer than the limit above is waited out.
+    LoopbackServer pausing([](const Request&) {
+        Reply r;
+        r.body = Pattern(50000);
+        r.stallAfter = 20000, r.stallFor = 1500ms;
+        return r;
+    });
+    TWinHTTP patient;
+    Recorder waited(patient);
+    Fetch(patient, waited, pausing.URL("/pause"));
+    EXPECT_EQ(waited.Sequence(), "Done");
+
+    // A listener whose queue is full never completes a connection: the connect limit ends it.
+    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof addr;
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    ASSERT_EQ(::listen(listener, 0), 0);
+    ::getsockname(listener, reinterpret_cast<sockaddr*>(&addr), &len);
+    std::vector<int> queued;
+    for (int i = 0; i < 4; ++i) {
+        queued.push_back(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0));
+        ::connect(queued.back(), reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+    }
+    TWinHTTP connecting;
+    connecting.Timeouts.ConnectTimeout = 300;
+    Recorder unanswered(connecting);
+    Fetch(connecting, unanswered, "http://127.0.0.1:" + std::to_string(ntohs(addr.sin_port)) + "/");
+    EXPECT_EQ(unanswered.Sequence(), "HostUnreachable,AnyError");
+    for (int fd : queued)
+        ::close(fd);
+    ::close(listener);
 }
 
 TEST_F(WinHTTPTest, HeaderInfoAndInterruption) {
@@ -809,4 +844,135 @@ TEST_F(WinHTTPTest, ImmediateAbortFromInsideAProgressHandler) {
     EXPECT_EQ(rec.Sequence(), "Aborted");
     EXPECT_EQ(reports, 3); // nothing of the stopped run after the abort
     EXPECT_TRUE(PumpUntil([&] { return !fs::exists(dir_ / "aborted.bin"); }));
+}
+
+namespace {
+
+// True while any descriptor of this process refers to path.
+bool FileHeldOpen(const fs::path& path) {
+    std::error_code ec;
+    for (const auto& fd : fs::directory_iterator("/proc/self/fd", ec)) {
+        std::error_code linkEc;
+        if (fs::read_symlink(fd.path(), linkEc) == path)
+            return true;
+    }
+    return false;
+}
+
+// Wraps a recorded handler so that it throws once it has recorded its event.
+template <class Handler> Handler ThenThrow(Handler recorded) {
+    return [recorded](auto... args) {
+        recorded(args...);
+        throw std::runtime_error("handler failed");
+    };
+}
+
+} // namespace
+
+TEST_F(WinHTTPTest, AHandlerThrowingAtTheEndStillEndsTheTransfer) {
+    LoopbackServer server([](const Request& req) {
+        Reply r;
+        r.body = Pattern(20000);
+        if (req.target == "/missing")
+            r.status = 404, r.reason = "Not Found";
+        if (req.target == "/cut")
+            r.cutAfter = 8000;
+        return r;
+    });
+    const fs::path out = dir_ / "out.bin";
+    {
+        TWinHTTP h;
+        Recorder rec(h);
+        h.OnDone = ThenThrow(h.OnDone);
+        Fetch(h, rec, server.URL("/page"), "out.bin");
+        // The failing handler is reported like any other failure of the run, once.
+        EXPECT_EQ(rec.Sequence(), "Done,AnyError");
+        EXPECT_FALSE(FileHeldOpen(out));
+        Recorder again(h);
+        EXPECT_TRUE(h.Start());
+        RunToEnd(h, again);
+    }
+    {
+        TWinHTTP h;
+        Recorder rec(h);
+        h.OnHTTPError = ThenThrow(h.OnHTTPError);
+        Fetch(h, rec, server.URL("/missing"));
+        EXPECT_EQ(rec.Sequence(), "HTTPError,AnyError");
+        Recorder again(h);
+        EXPECT_TRUE(h.Start());
+        RunToEnd(h, again);
+        EXPECT_EQ(again.Sequence(), "HTTPError,AnyError");
+    }
+    {
+        TWinHTTP h;
+        Recorder rec(h);
+        h.OnAnyError = ThenThrow(h.OnAnyError);
+        Fetch(h, rec, server.URL("/cut"), "out.bin");
+        EXPECT_EQ(rec.Sequence(), "ConnLost,AnyError");
+        EXPECT_FALSE(FileHeldOpen(out)); // closed, and kept for a later resume
+        EXPECT_EQ(fs::file_size(out), 8000u);
+        Recorder again(h);
+        h.URL = server.URL("/page");
+        EXPECT_TRUE(h.Start());
+        RunToEnd(h, again);
+        EXPECT_EQ(again.Sequence(), "Done");
+        EXPECT_TRUE(ReadFile(out) == Pattern(20000));
+    }
+}
+
+TEST_F(WinHTTPTest, DestroyingWhileTheWorkerWritesWaitsForIt) {
+    LoopbackServer server(Serving(Pattern(4000000)));
+    for (int i = 0; i < 20; ++i) {
+        auto h = std::make_unique<TWinHTTP>();
+        Recorder rec(*h);
+        h->TransferBufferSize = 1024;
+        h->URL = server.URL("/video");
+        h->OutputFileName = (dir_ / "video.bin").string();
+        h->Start();
+        ASSERT_TRUE(PumpUntil([&] { return rec.progress.size() >= 3; }));
+        if (i % 2 == 1)
+            h->Abort(false, false);
+        // Let the worker go on to its next blocks, and destroy the component meanwhile.
+        MainThread::WaitAndProcess(1s);
+        h.reset();
+        for (int j = 0; j < 3; ++j)
+            MainThread::WaitAndProcess(1ms);
+    }
+}
+
+TEST_F(WinHTTPTest, ImmediateAbortThenANewStartToTheSameFile) {
+    LoopbackServer server([](const Request& req) {
+        Reply r;
+        r.body = Pattern(req.target == "/old" ? 500000 : 100000);
+        return r;
+    });
+    TWinHTTP h;
+    Recorder rec(h);
+    const fs::path out = dir_ / "video.bin";
+    bool restarted = false;
+    h.OnProgress = [&, progress = h.OnProgress](TCustomWinHTTP* sender, const std::string& type,
+                                                std::int64_t size, std::int64_t read, std::int64_t elapsed,
+                                                std::int64_t left, std::uint8_t percents, float rate,
+                                                THTTPStream* s) {
+        progress(sender, type, size, read, elapsed, left, percents, rate, s);
+        if (restarted || rec.progress.size() < 3)
+            return;
+        // From inside the old run's own report: stop it and fetch anew into the same file.
+        restarted = true;
+        sender->Abort(true, true);
+        sender->URL = server.URL("/new");
+        ASSERT_TRUE(sender->Start());
+        // Hold the old run until the new one has its file and its first block.
+        for (int i = 0; i < 5000; ++i) {
+            std::error_code ec;
+            if (fs::file_size(out, ec) == 4096)
+                break;
+            std::this_thread::sleep_for(1ms);
+        }
+    };
+    Fetch(h, rec, server.URL("/old"), "video.bin");
+    ASSERT_TRUE(PumpUntil([&] { return rec.Sequence() == "Aborted,Done"; })) << rec.Sequence();
+    RunToEnd(h, rec);
+    EXPECT_EQ(rec.Sequence(), "Aborted,Done");
+    EXPECT_TRUE(ReadFile(out) == Pattern(100000)); // the stopped run removed its file, not the new one
 }
