@@ -34,7 +34,8 @@ bool parseConvertOption(const std::vector<std::string>& args, size_t& i, TComman
         line.Join = true;
         return true;
     }
-    if (name != "--format" && name != "--preset" && name != "--out" && name != "--parallel")
+    if (name != "--format" && name != "--preset" && name != "--out" && name != "--parallel" &&
+        name != "--threads")
         return fail(error, "unknown option " + name);
     if (!takeValue(args, i, value, error))
         return false;
@@ -46,6 +47,11 @@ bool parseConvertOption(const std::vector<std::string>& args, size_t& i, TComman
         line.Preset = parseInt(value);
         if (!line.Preset)
             return fail(error, "--preset needs a number, not \"" + value + "\"");
+    } else if (name == "--threads") {
+        const std::optional<int> threads = parseInt(value);
+        if (!threads || *threads < 0)
+            return fail(error, "--threads needs a number of at least 0, not \"" + value + "\"");
+        line.Threads = *threads;
     } else {
         const std::optional<int> parallel = parseInt(value);
         if (!parallel || *parallel < 1)
@@ -108,8 +114,10 @@ std::string UsageText() {
            "      list the format classes, output formats and their presets (* marks the default)\n"
            "  mediawiz-cli probe [--json] FILE...\n"
            "      show the media facts of each file\n"
-           "  mediawiz-cli convert --format NAME [--preset N] [--out DIR] [--join] [--parallel N] FILE...\n"
+           "  mediawiz-cli convert --format NAME [--preset N] [--out DIR] [--join] [--parallel N]\n"
+           "                       [--threads N] FILE...\n"
            "      convert each file (with --join: all files into one output) into DIR\n"
-           "      (default: the current folder); --parallel runs N conversions at once (default 1)\n"
+           "      (default: the current folder); --parallel runs N conversions at once (default 1);\n"
+           "      --threads caps each conversion's codec threads (default 0: automatic)\n"
            "exit status: 0 success, 1 a file failed or was refused, 2 usage error, 130 stopped by Ctrl+C\n";
 }

@@ -18,6 +18,7 @@ struct TCommandLine {
     std::string OutputDir;     // convert --out DIR; empty: the current folder
     bool Join = false;         // convert --join
     int Parallel = 1;          // convert --parallel N
+    int Threads = 0;           // convert --threads N; 0: automatic
     std::vector<std::string> Files;
 };
 

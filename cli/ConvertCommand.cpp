@@ -1,6 +1,7 @@
 #include "ConvertCommand.h"
 
 #include "CommandLine.h"
+#include "EncoderThreads.h"
 #include "FFEncode.h"
 #include "InputProbe.h"
 #include "MainThread.h"
@@ -52,6 +53,7 @@ std::vector<TRunInput> TConvertCommand::AddFiles() {
 }
 
 void TConvertCommand::Queue(const std::vector<TRunInput>& inputs) {
+    encoder_.SetThreads(request_.Threads);
     const TOutputSelection selection = request_.Selection();
     const TQueueLog log = [this](const std::string& line) {
         if (line == kAddedToListMessage)
@@ -74,6 +76,7 @@ void TConvertCommand::Queue(const std::vector<TRunInput>& inputs) {
     const std::string presetCaption(request_.Format->Presets[request_.Preset]);
     progress_.Message("Format: " + std::string(request_.Format->Name) + ", preset " +
                       std::to_string(request_.Preset) + ": " + presetCaption);
+    progress_.Message(CodecThreadsText(request_.Threads));
     if (request_.Join)
         for (const TQueuedFile& file : queued)
             progress_.Message("Joining: " + inputs[file.InputIndex].Path);

@@ -123,6 +123,7 @@ std::optional<TConvertRequest> CheckConvertRequest(const TCommandLine& line, TUs
     request.OutputDir = WithTrailingBackslash(folder.string());
     request.Join = line.Join;
     request.Parallel = line.Parallel;
+    request.Threads = line.Threads;
     request.Files = line.Files;
     return request;
 }

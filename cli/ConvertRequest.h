@@ -16,6 +16,7 @@ struct TConvertRequest {
     bool OutputDirExists = false;
     bool Join = false;
     int Parallel = 1;
+    int Threads = 0; // codec threads of each task; 0: automatic
     std::vector<std::string> Files;
 
     // The choice as the format page would have stored it.

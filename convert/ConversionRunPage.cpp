@@ -1,6 +1,7 @@
 #include "ConversionRunPage.h"
 
 #include "ConversionQueue.h"
+#include "EncoderThreads.h"
 #include "InputRowTexts.h"
 #include "MainThread.h"
 #include "PathUtils.h"
@@ -53,7 +54,9 @@ TConversionRunPage::TConversionRunPage(const TConversionRunWidgets& widgets, TFF
                                        TConversionRunHooks hooks, QObject* parent)
     : QObject(parent), w_(widgets), encoder_(encoder), globals_(globals), services_(services),
       exeDir_(std::move(exeDir)), hooks_(std::move(hooks)) {
-    encoder_.OnProgress = [this](TCustomEncoder& sender, PProgressInfo info) { FFEncoderProgress(sender, info); };
+    encoder_.OnProgress = [this](TCustomEncoder& sender, PProgressInfo info) {
+        FFEncoderProgress(sender, info);
+    };
     encoder_.OnTerminate = [this](TCustomEncoder& sender, TTerminateInfo info) {
         FFEncoderTerminate(sender, std::move(info));
     };
@@ -84,12 +87,15 @@ void TConversionRunPage::StartConversionRun() {
     QCoreApplication::processEvents();
     joinMode_ = globals_.JoinMode;
     const bool join = joinMode_;
+    encoder_.SetThreads(kAutoThreads);
+    Log(QString::fromStdString(CodecThreadsText(kAutoThreads)));
     const std::vector<TQueuedFile> queued = QueueTasks(join);
     run_.SetTotalFiles(join ? 1 : static_cast<int>(queued.size()));
     QTreeWidgetItem* header = w_.ListViewConverting->headerItem();
     header->setText(ccThird, join ? QStringLiteral("Width x Height") : QStringLiteral("Status"));
     header->setText(ccFourth, join ? QStringLiteral("Aspect Ratio") : QStringLiteral("Progress"));
-    w_.LabelCurrentFileTitle->setText(join ? QStringLiteral("Output file:") : QStringLiteral("Current file:"));
+    w_.LabelCurrentFileTitle->setText(join ? QStringLiteral("Output file:")
+                                           : QStringLiteral("Current file:"));
 
     run_.Start(TConversionRun::Clock::now());
     globals_.RunStartTime = run_.StartTime();
@@ -103,8 +109,9 @@ std::vector<TQueuedFile> TConversionRunPage::QueueTasks(bool join) {
     w_.ListViewConverting->clear();
     std::vector<TRunInput> inputs;
     for (int row = 0; row < w_.NextGrid->rowCount(); ++row)
-        inputs.push_back({cellText(w_.NextGrid, row, NxTextColumnFileFullName).toStdString(),
-                          RealDurationOf(cellText(w_.NextGrid, row, NxTextColumnRealDuration).toStdString())});
+        inputs.push_back(
+            {cellText(w_.NextGrid, row, NxTextColumnFileFullName).toStdString(),
+             RealDurationOf(cellText(w_.NextGrid, row, NxTextColumnRealDuration).toStdString())});
     const auto log = [this](const std::string& line) { Log(QString::fromStdString(line)); };
     const TOutputSelection selection = selectionOf(globals_);
     std::vector<TQueuedFile> queued = join ? QueueJoinTask(encoder_, selection, inputs, run_, log)
@@ -114,8 +121,8 @@ std::vector<TQueuedFile> TConversionRunPage::QueueTasks(bool join) {
         const QString name = QFileInfo(path).fileName();
         if (join) {
             const int row = file.InputIndex;
-            const QString size =
-                cellText(w_.NextGrid, row, NxTextColumnWidth) + "x" + cellText(w_.NextGrid, row, NxTextColumnHeight);
+            const QString size = cellText(w_.NextGrid, row, NxTextColumnWidth) + "x" +
+                                 cellText(w_.NextGrid, row, NxTextColumnHeight);
             new QTreeWidgetItem(w_.ListViewConverting,
                                 {name, QString::fromStdString(FormatDurationText(file.DurationUs)), size,
                                  cellText(w_.NextGrid, row, NxTextColumnAspectRatio),

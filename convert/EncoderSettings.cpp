@@ -1,5 +1,6 @@
 #include "EncoderSettings.h"
 
+#include "EncoderThreads.h"
 #include "FFDecode.h"
 #include "PathUtils.h"
 #include "PresetRecipes.h"
@@ -25,7 +26,9 @@ TOutputOptions outputOptionsFor(const TOutputSelection& selection, const TFormat
                                 int inputAudioBitrate) {
     TOutputOptions options = InitOutputOptions();
     if (format) {
-        ApplyPresetRecipe(format->Id, selection.Presets[format->Id], inputAudioBitrate, options);
+        const int preset = selection.Presets[format->Id];
+        ApplyPresetRecipe(format->Id, preset, inputAudioBitrate, options);
+        options.VideoThreads = VideoEncoderThreads(format->Id, preset, options);
         if (format->Class == fcAudio)
             options.VideoDisable = true;
         else if (format->Class == fcVideo)

@@ -131,6 +131,7 @@ int TCustomEncoder::AddTask(const std::string& FileName, TInputOptions* Options)
     task->SetOptionErrorRaise(true);
     try {
         task->SetVerbosity(kVerbosity);
+        task->SetThreads(FThreads);
         task->SetPreviewBits((FPreview ? kPreviewWindowBit : 0) | (FPreviewBitmap ? kPreviewBitmapBit : 0));
         task->OnBeforeFindStreamInfo = [this](TCustomFFmpeg& t, AVFormatContext* context) {
             if (auto handler = OnBeforeFindStreamInfo.Get())

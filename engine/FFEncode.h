@@ -73,6 +73,10 @@ public:
     void SetProgressInterval(int value);
     TThreadPriority ThreadPriority() const { return FThreadPriority; }
     void SetThreadPriority(TThreadPriority value) { FThreadPriority = value; }
+    // Codec threads of the tasks added from now on: 1 (the default), a count, or
+    // kAutoThreads to let the libraries choose by the processor count.
+    int Threads() const { return FThreads; }
+    void SetThreads(int value) { FThreads = value; }
     bool TriggerEventInMainThread() const { return FTriggerEventInMainThread; }
     void SetTriggerEventInMainThread(bool value) { FTriggerEventInMainThread = value; }
 
@@ -128,6 +132,7 @@ private:
     std::atomic<int> FProgressInterval{500};
     std::atomic<TThreadPriority> FThreadPriority{TThreadPriority::tpNormal};
     std::atomic<bool> FTriggerEventInMainThread{true};
+    std::atomic<int> FThreads{1};
 
     // Run state: changed by StartTask and ClearTasks and, during a run, under
     // FTerminateLock (or on the one thread of a run in the calling thread).

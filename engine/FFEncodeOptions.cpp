@@ -211,6 +211,8 @@ void ApplyOutputFields(TCustomFFmpeg& task, const TOutputOptions& o) {
     SetPositive(task, "bt", o.VideoBitrateTolerance);
     SetPositive(task, "bufsize", o.BufferSize);
     task.SetVideoSyncMethod(o.VideoSyncMethod);
+    if (o.VideoThreads >= 0)
+        task.SetVideoThreads(o.VideoThreads);
     if (!o.VideoTag.empty())
         task.SetVideoTag(o.VideoTag);
     SetText(task, "vlang", o.VideoLanguage);

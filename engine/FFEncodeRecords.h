@@ -69,6 +69,7 @@ struct TOutputOptions {
     std::string VideoTag;
     std::string VideoFilters;
     std::string VideoLanguage;
+    int VideoThreads = -1; // the video encoder's codec threads; -1 the task's, 0 automatic
     std::string SubtitleCodec;
     std::string SubtitlePreset;
     bool SubtitleDisable = false;

@@ -111,7 +111,9 @@ void TOutputStream::Prepare(const TInputStream& source) {
         throw FFmpegException(Fmt("Encoder (codec id %d) not found for output stream #%d.%d (%s)",
                                   int(AV_CODEC_ID_NONE), file_, index_, kindName(request_.kind)));
     enc_.reset(ff.avcodec.avcodec_alloc_context3(codec));
-    enc_->thread_count = s_.threads;
+    enc_->thread_count = request_.kind == AVMEDIA_TYPE_VIDEO && request_.video.threads >= 0
+                             ? request_.video.threads
+                             : s_.threads;
     if (out_.ctx->oformat->flags & AVFMT_GLOBALHEADER)
         enc_->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     if (request_.kind == AVMEDIA_TYPE_VIDEO)

@@ -50,6 +50,9 @@ struct TFFBitmap {
     bool StopHook = false; // hooks: stop hooking this task
 };
 
+// A codec thread count that lets the libraries choose one by the processor count.
+inline constexpr int kAutoThreads = 0;
+
 enum class TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
 
 // One conversion task: options in the style of the command-line tool, input and output
@@ -98,6 +101,12 @@ public:
     void SetAudioVolume(int volume);
     void SetAudioSyncMethod(int method);
     void SetVideoSyncMethod(int method);
+    // Codec threads of the task's decoders and encoders ("threads"); kAutoThreads lets
+    // the libraries choose by the processor count.
+    void SetThreads(int count);
+    int Threads() const;
+    // Threads of the next output's video encoder, instead of the task's.
+    void SetVideoThreads(int count);
     void SetMuxDelay(float seconds);
     void SetMuxPreload(float seconds);
     void SetStartTime(int64_t us);

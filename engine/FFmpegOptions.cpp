@@ -3,6 +3,7 @@
 #include "FFmpeg.h"
 #include "FFmpegState.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -185,7 +186,7 @@ void TCustomFFmpeg::SetOption(const std::string& name, const std::string& value)
              t.SetTarget(type, norm, "ntsc");
          }},
         {"threads", [](TCustomFFmpeg& t, S& s, const std::string&, const std::string& v) {
-             s.threads = toInt(v);
+             t.SetThreads(v == "auto" ? kAutoThreads : toInt(v));
              if (s.verbosity >= 0)
                  TaskLog(&t, llVerbose, "Warning: if the ffmpeg libraries were not compiled with thread support, "
                                         "it would be using thread emulation.");
@@ -427,6 +428,15 @@ void TCustomFFmpeg::SetAudioSyncMethod(int method) {
 }
 void TCustomFFmpeg::SetVideoSyncMethod(int method) {
     d->videoSync = method;
+}
+void TCustomFFmpeg::SetThreads(int count) {
+    d->threads = std::max(count, kAutoThreads);
+}
+int TCustomFFmpeg::Threads() const {
+    return d->threads;
+}
+void TCustomFFmpeg::SetVideoThreads(int count) {
+    d->video.threads = std::max(count, kAutoThreads);
 }
 void TCustomFFmpeg::SetMuxDelay(float seconds) {
     d->muxDelay = seconds;

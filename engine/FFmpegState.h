@@ -27,6 +27,7 @@ struct TVideoSettings {
     std::string filters, rcOverride, forceKeyFrames;
     std::vector<uint16_t> intraMatrix, interMatrix;
     int64_t maxFrames = INT64_MAX;
+    int threads = -1; // the encoder's codec threads; -1: the task's
 };
 
 struct TAudioSettings {
@@ -115,7 +116,7 @@ struct TCustomFFmpeg::State {
     double dtsDeltaThreshold = 10.0;
     int videoSync = -1, audioSync = 0;
     double audioDriftThreshold = 0.1;
-    int threads = 1;
+    int threads = 1; // kAutoThreads: the libraries choose
     int pass = 0;
     std::string passLogFile;
     bool vstats = false;

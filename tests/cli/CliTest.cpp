@@ -164,22 +164,25 @@ TEST_F(CliTest, JoinGivesOneOutputOfAllInputs) {
     EXPECT_EQ(jsonNumber(json, "channels"), 1);
 }
 
+// Also one codec thread against automatic ones: the same outputs.
 TEST_F(CliTest, ParallelRunGivesTheSameOutputsAsOneAtATime) {
     const std::vector<std::string> inputs{Fixtures::Path("av.mp4"), Fixtures::Path("av.avi"),
                                           Fixtures::Path("audio.wav")};
     const std::string serial = out + "/serial";
     const std::string parallel = out + "/parallel";
     std::vector<std::string> args{"convert", "--format", "MP3", "--preset", "1", "--out"};
-    auto run = [&](const std::string& folder, const std::string& count) {
+    auto run = [&](const std::string& folder, const std::string& count, std::vector<std::string> threads) {
         std::vector<std::string> all = args;
         all.insert(all.end(), {folder, "--parallel", count});
+        all.insert(all.end(), threads.begin(), threads.end());
         all.insert(all.end(), inputs.begin(), inputs.end());
         const TCliResult result = Run(all);
         EXPECT_EQ(result.ExitCode, 0) << result.Out << result.Err;
         EXPECT_THAT(result.Out, HasSubstr("Total files: 3\nSucceeded: 3\n"));
+        return result.Out;
     };
-    run(serial, "1");
-    run(parallel, "2");
+    EXPECT_THAT(run(serial, "1", {"--threads", "1"}), HasSubstr("\nCodec threads: 1\n"));
+    EXPECT_THAT(run(parallel, "2", {}), HasSubstr("\nCodec threads: automatic ("));
     const std::vector<std::string> names{"audio.mp3", "av(1).mp3", "av.mp3"};
     ASSERT_EQ(filesIn(serial), names) << "a missing output folder is created";
     ASSERT_EQ(filesIn(parallel), names);
@@ -210,6 +213,8 @@ TEST_F(CliTest, UsageErrorsStopBeforeAnythingIsWritten) {
         {{"convert", "--out", out, video}, "convert needs --format"},
         {{"convert", "--format", "mp3", "--parallel", "0", "--out", out, video},
          "--parallel needs a number of at least 1"},
+        {{"convert", "--format", "mp3", "--threads", "-1", "--out", out, video},
+         "--threads needs a number of at least 0"},
         {{"convert", "--format", "mp3", "--out", out}, "no input files given"},
         {{"probe", "--bogus", video}, "unknown option --bogus"},
     };

@@ -13,13 +13,16 @@ using ::testing::Not;
 
 TEST(CommandLine, OptionsFilesAndTheEndOfOptions) {
     TUsageError error;
-    const auto line = ParseCommandLine(
-        {"convert", "a.mp4", "--format", "wav", "--join", "--parallel", "3", "--", "--out", "-"}, error);
+    const auto line = ParseCommandLine({"convert", "a.mp4", "--format", "wav", "--join", "--parallel", "3",
+                                        "--threads", "2", "--", "--out", "-"},
+                                       error);
     ASSERT_TRUE(line) << error.Message;
     EXPECT_EQ(line->Command, TCliCommand::Convert);
     EXPECT_EQ(line->Format, "wav");
     EXPECT_TRUE(line->Join);
     EXPECT_EQ(line->Parallel, 3);
+    EXPECT_EQ(line->Threads, 2);
+    EXPECT_EQ(ParseCommandLine({"convert", "--format", "wav", "a.mp4"}, error)->Threads, 0) << "automatic";
     EXPECT_FALSE(line->Preset) << "no --preset: the format's default";
     EXPECT_EQ(line->Files, (std::vector<std::string>{"a.mp4", "--out", "-"}))
         << "after -- every word is a file";

@@ -13,11 +13,13 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <mutex>
 #include <ostream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 // Names the format in test listings.
@@ -303,6 +305,7 @@ TEST_P(ConversionProof, EveryPresetConvertsToWhatItsRecipeAsks) {
 
     TFFEncoder encoder;
     ASSERT_TRUE(encoder.LibrariesLoaded() || encoder.LoadLibraries("")) << encoder.LastErrMsg();
+    encoder.SetThreads(kAutoThreads); // as the window and the command line run
 
     // The probe decoder has the input open while its settings are made, as in the run.
     ASSERT_TRUE(encoder.Decoder().LoadFile(input)) << encoder.Decoder().LastErrMsg();
@@ -371,6 +374,7 @@ protected:
     static void SetUpTestSuite() { FFEngineStart(); }
     void SetUp() override {
         ASSERT_TRUE(encoder.LibrariesLoaded() || encoder.LoadLibraries("")) << encoder.LastErrMsg();
+        encoder.SetThreads(kAutoThreads);
     }
 
     // Queues one task for the input as the run does; false with the reason recorded.
@@ -434,6 +438,97 @@ TEST_F(ConversionRunProof, JoinModeWritesOneMergedOutput) {
     EXPECT_EQ(file->Video->CodecTag, "XVID");
     EXPECT_EQ(file->Audio->CodecName, "mp3");
     EXPECT_NEAR(file->DurationSec, 2 * kInputDurationSec, 0.3);
+    std::filesystem::remove_all(root);
+}
+
+// The video of a converted file as a bare stream of the given format, copied out by the
+// ffmpeg tool.
+std::string videoStreamOf(const std::string& file, const std::string& format, const char* filter = "") {
+    const std::string bare = file + ".video";
+    const std::string cmd = "ffmpeg -nostdin -v error -y -i '" + file + "' -map 0:v -c copy " + filter +
+                            " -f " + format + " '" + bare + "'";
+    if (std::system(cmd.c_str()) != 0)
+        return {};
+    std::ifstream in(bare, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Positions just past each "00 00 01" start code prefix.
+std::vector<size_t> startCodes(const std::string& s) {
+    std::vector<size_t> at;
+    for (size_t i = 0; i + 3 < s.size(); ++i)
+        if (s[i] == 0 && s[i + 1] == 0 && s[i + 2] == 1)
+            at.push_back(i + 3);
+    return at;
+}
+
+// MPEG-4 part 2: video packets per picture beyond the first. A resync marker is 16 or more
+// zero bits and a one, byte aligned, inside a picture (a start code has 23 zero bits).
+double resyncMarkersPerPicture(const std::string& s) {
+    const std::vector<size_t> at = startCodes(s);
+    int pictures = 0, markers = 0;
+    for (size_t k = 0; k < at.size(); ++k) {
+        if (static_cast<unsigned char>(s[at[k]]) != 0xB6)
+            continue;
+        ++pictures;
+        const size_t end = k + 1 < at.size() ? at[k + 1] - 3 : s.size();
+        for (size_t i = at[k] + 1; i + 2 < end; ++i)
+            markers += s[i] == 0 && s[i + 1] == 0 && static_cast<unsigned char>(s[i + 2]) > 1;
+    }
+    return pictures ? double(markers) / pictures : -1;
+}
+
+// MPEG-1/2 slices (start codes 01 to AF) per picture (start code 00).
+double mpegSlicesPerPicture(const std::string& s) {
+    int pictures = 0, slices = 0;
+    for (size_t at : startCodes(s)) {
+        const auto code = static_cast<unsigned char>(s[at]);
+        pictures += code == 0;
+        slices += code >= 0x01 && code <= 0xAF;
+    }
+    return pictures ? double(slices) / pictures : -1;
+}
+
+// H.264 (Annex B): slices per picture; a picture's first slice starts at macroblock 0.
+double h264SlicesPerPicture(const std::string& s) {
+    int pictures = 0, slices = 0;
+    for (size_t at : startCodes(s)) {
+        const int type = s[at] & 0x1F;
+        if ((type == 1 || type == 5) && at + 1 < s.size()) {
+            ++slices;
+            pictures += (static_cast<unsigned char>(s[at + 1]) & 0x80) != 0;
+        }
+    }
+    return pictures ? double(slices) / pictures : -1;
+}
+
+// With automatic threads the devices' streams are laid out as one thread writes them,
+// while a computer preset's MPEG-4 encoder does run on threads.
+TEST_F(ConversionRunProof, AutomaticThreadsKeepDeviceStreamsAsOneThreadWritesThem) {
+    const std::string root = Fixtures::ScratchFolder("proof_threads");
+    const std::string input = Fixtures::Path("proof_av.mp4");
+    const struct {
+        TFormatId Format;
+        int Preset;
+    } presets[] = {{fmtAVI, 3}, {fmtMobilePhone, 1}, {fmt3GP, 1}, {fmtMPEG, 13}, {fmtMPEG, 3}, {fmtiPod, 0}};
+    std::vector<std::string> outputs; // each opened in a folder of its own when queued
+    for (const auto& p : presets) {
+        const std::string folder = root + "/" + std::to_string(outputs.size());
+        ASSERT_TRUE(queue(selectionFor(FormatInfo(p.Format), p.Preset, folder), input))
+            << encoder.LastErrMsg();
+        outputs.push_back(std::filesystem::directory_iterator(folder)->path().string());
+    }
+    for (const TTerminateInfo& end : runQueuedTasks(encoder))
+        ASSERT_TRUE(end.Completed && !end.Failed) << end.ErrorMessage;
+
+    if (std::thread::hardware_concurrency() >= 2)
+        EXPECT_GT(resyncMarkersPerPicture(videoStreamOf(outputs[0], "m4v")), 0) << "AVI for computers";
+    EXPECT_EQ(resyncMarkersPerPicture(videoStreamOf(outputs[1], "m4v")), 0) << "mobile phone";
+    EXPECT_EQ(resyncMarkersPerPicture(videoStreamOf(outputs[2], "m4v")), 0) << "3GPP";
+    EXPECT_EQ(mpegSlicesPerPicture(videoStreamOf(outputs[3], "mpeg1video")), 1) << "VCD";
+    EXPECT_EQ(mpegSlicesPerPicture(videoStreamOf(outputs[4], "mpeg2video")), 576 / 16) << "DVD: one per row";
+    EXPECT_EQ(h264SlicesPerPicture(videoStreamOf(outputs[5], "h264", "-bsf:v h264_mp4toannexb")), 1)
+        << "iPod";
     std::filesystem::remove_all(root);
 }
 

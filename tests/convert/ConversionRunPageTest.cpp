@@ -2,7 +2,6 @@
 // shutdown offer, cancelling and join mode, each ending on the summary page.
 
 #include "ConvertWindow.h"
-
 #include "FormShutdown.h"
 #include "InputRowTexts.h"
 #include "app/GalleryShot.h"
@@ -15,7 +14,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTreeWidget>
-
 #include <csignal>
 #include <sys/resource.h>
 
@@ -74,6 +72,8 @@ TEST_F(ConversionRunTest, ThreeFilesToMp3ReachTheSummaryWithTheDoneSound) {
     EXPECT_EQ(Outputs("*.mp3"), QStringList({"audio(1).mp3", "audio.mp3", "av.mp3"}))
         << "the second audio input finds its name taken";
     EXPECT_EQ(LogLines().count("File has been added to convert list."), 3);
+    EXPECT_TRUE(LogLines().first().startsWith("Codec threads: automatic ("))
+        << LogLines().join('\n').toStdString();
 
     QTreeWidget* list = pages->ListViewConverting;
     ASSERT_EQ(list->topLevelItemCount(), 3);

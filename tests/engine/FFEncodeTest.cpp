@@ -9,6 +9,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <dirent.h>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <map>
@@ -103,6 +104,9 @@ protected:
     void SetUp() override {
         Out = Fixtures::ScratchFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
         Encoder.SetProgressInterval(100);
+        // As the window and the command line run them: the stop, hook, preview and join
+        // cases below hold with codec threads.
+        Encoder.SetThreads(kAutoThreads);
         // Slow tasks hold each picture for a moment, so they are caught running on any machine.
         Encoder.OnVideoInputHook = [](TCustomEncoder&, PHookInfo info) {
             info->Update = false;
@@ -151,6 +155,7 @@ TEST_F(EncoderTest, PropertiesStartAtTheirDefaultsAndTheIntervalHasAFloor) {
     EXPECT_FALSE(e.Preview());
     EXPECT_TRUE(e.TriggerEventInMainThread());
     EXPECT_EQ(e.ThreadPriority(), TThreadPriority::tpNormal);
+    EXPECT_EQ(e.Threads(), 1) << "callers that ask nothing convert on one codec thread";
     e.SetProgressInterval(50);
     EXPECT_EQ(e.ProgressInterval(), 100);
     e.SetProgressInterval(101);
@@ -550,6 +555,7 @@ TEST_F(EncoderTest, HooksRunOnTheTaskThreadAndPreviewBitmapsOnTheMainThread) {
 TEST_F(EncoderTest, DestroyingDuringARunStopsWaitsAndRaisesNoEvent) {
     auto encoder = std::make_unique<TFFEncoder>();
     encoder->SetProgressInterval(100);
+    encoder->SetThreads(kAutoThreads);
     TOutputOptions out = SlowVideo();
     for (const char* name : {"gone1.avi", "gone2.avi"}) {
         const int task = encoder->AddTask(Fixtures::Path("av_wide.mp4"));
@@ -569,6 +575,48 @@ TEST_F(EncoderTest, DestroyingDuringARunStopsWaitsAndRaisesNoEvent) {
     destroying = true;
     encoder.reset(); // returns with every thread joined
     EXPECT_FALSE(raisedWhileDestroying);
+}
+
+// Threads of this process right now.
+int processThreads() {
+    int count = 0;
+    if (DIR* dir = opendir("/proc/self/task")) {
+        while (const dirent* entry = readdir(dir))
+            count += entry->d_name[0] != '.';
+        closedir(dir);
+    }
+    return count;
+}
+
+// The task's threads, the default one against automatic ones for the decoder and the
+// encoder, and automatic ones for the decoder with the encoder held to one.
+TEST_F(EncoderTest, AutomaticThreadsReachTheDecoderAndTheEncoderUnlessTheOutputHoldsOne) {
+    if (std::thread::hardware_concurrency() < 2)
+        GTEST_SKIP() << "one processor core: automatic threads are one thread";
+    std::atomic<int> most{0};
+    Encoder.OnVideoInputHook = [&](TCustomEncoder&, PHookInfo info) {
+        info->Update = false;
+        most = std::max(most.load(), processThreads());
+    };
+    auto run = [&](int threads, int videoThreads) {
+        Encoder.SetThreads(threads);
+        TOutputOptions out = SlowVideo();
+        out.VideoThreads = videoThreads;
+        Queue("av.mp4", "threads.avi", out);
+        most = 0;
+        TRecorder rec;
+        rec.Attach(Encoder);
+        Encoder.StartTask(1);
+        EXPECT_TRUE(PumpUntil([&] { return rec.HasFinal(); }));
+        Encoder.ClearTasks();
+        std::filesystem::remove(Out + "/threads.avi");
+        return most.load();
+    };
+    const int single = run(1, -1);
+    const int decoderOnly = run(kAutoThreads, 1);
+    const int both = run(kAutoThreads, -1);
+    EXPECT_GT(decoderOnly, single) << "frame-threaded decoding of the H.264 input";
+    EXPECT_GT(both, decoderOnly) << "slice-threaded MPEG-4 encoding";
 }
 
 } // namespace

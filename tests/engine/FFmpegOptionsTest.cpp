@@ -76,6 +76,9 @@ TEST_F(CoreTest, OptionValueRulesGiveTheirMessages) {
         EXPECT_EQ(optionError(task, name, value), "") << name;
     }
     EXPECT_TRUE(Logged(llInfo, "Do nothing: option - y"));
+    EXPECT_EQ(task.Threads(), 1);
+    for (const auto& [value, threads] : {std::pair{"auto", kAutoThreads}, {"3", 3}, {"0", kAutoThreads}})
+        EXPECT_EQ((task.SetOption("threads", value), task.Threads()), threads) << value;
 
     // Without raising, an unknown name is only logged.
     task.SetOptionErrorRaise(false);

@@ -15,6 +15,7 @@
 // each other and the length is their sum.
 TEST_F(CoreTest, JoinedOutputIsTheSumOfItsInputs) {
     TCustomFFmpeg task;
+    task.SetThreads(kAutoThreads); // frame-threaded decoders hold pictures back until drained
     for (const char* in : {"av.mp4", "av_wide.mp4", "av.avi"}) // av_wide: other size, rate and sample rate
         ASSERT_TRUE(task.OpenInput(Fixtures::Path(in))) << task.LastErrMsg();
     task.SetVideoCodec("mpeg4");
@@ -53,6 +54,7 @@ TEST_F(CoreTest, JoinedOutputIsTheSumOfItsInputs) {
 // A part without audio leaves silence, so the audio of later parts stays in place.
 TEST_F(CoreTest, JoinedPartWithoutAudioKeepsSync) {
     TCustomFFmpeg task;
+    task.SetThreads(kAutoThreads);
     for (const char* in : {"av.mp4", "video_only.mp4", "av.mp4"})
         ASSERT_TRUE(task.OpenInput(Fixtures::Path(in))) << task.LastErrMsg();
     task.SetVideoCodec("mpeg4");
@@ -158,6 +160,7 @@ private:
 TEST_F(CoreTest, StopDuringBlockingReadEndsPromptly) {
     TStallingServer server(Fixtures::Path("av.flv"), 0.5);
     TCustomFFmpeg task;
+    task.SetThreads(kAutoThreads);
     task.SetOption("analyzeduration", "500000"); // probing must not wait for the stalled part
     ASSERT_TRUE(task.OpenInput(server.Url())) << task.LastErrMsg();
     task.SetVideoCodec("mpeg4");
@@ -374,5 +377,33 @@ TEST_F(CoreTest, LimitsAndStatistics) {
         const TProbe p = ProbeFile(out);
         EXPECT_NEAR(p.firstVideoSec, 0.0, 0.05);
         EXPECT_NEAR(double(p.videoFrames), 50.0, 2.0);
+    }
+}
+
+// Two passes on codec threads: the first pass's statistics bring the second to the size
+// one thread reaches, for slice-threaded MPEG-4 and frame-threaded x264 alike.
+TEST_F(CoreTest, TwoPassesOnCodecThreadsAsOnOne) {
+    auto twoPasses = [&](const std::string& codec, int threads) -> uintmax_t {
+        const std::string name = codec + "_" + std::to_string(threads);
+        const std::string out = Out(name + ".avi"); // Out() empties the folder
+        const std::string log = out.substr(0, out.size() - 4);
+        for (const char* pass : {"1", "2"}) {
+            TCustomFFmpeg task;
+            task.SetThreads(threads);
+            EXPECT_TRUE(task.OpenInput(Fixtures::Path("av_wide.mp4"))) << task.LastErrMsg();
+            task.SetVideoCodec(codec);
+            task.SetOption("an", "1");
+            task.SetOption("b", "300000");
+            task.SetOption("pass", pass);
+            task.SetOption("passlogfile", log);
+            EXPECT_GE(task.OpenOutput(out), 0) << task.LastErrMsg();
+            EXPECT_EQ(RunTask(task), "") << name << " pass " << pass;
+        }
+        EXPECT_EQ(ProbeFile(out).videoFrames, 60) << name;
+        return std::filesystem::file_size(out);
+    };
+    for (const std::string codec : {"mpeg4", "libx264"}) {
+        const double one = double(twoPasses(codec, 1));
+        EXPECT_NEAR(double(twoPasses(codec, kAutoThreads)) / one, 1.0, 0.1) << codec;
     }
 }
