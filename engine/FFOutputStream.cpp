@@ -46,6 +46,9 @@ TOutputStream::TOutputStream(TCustomFFmpeg& task, TCustomFFmpeg::State& s, TRunS
 
 TOutputStream::~TOutputStream() {
     FF().avutil.av_channel_layout_uninit(&graphLayout_);
+    // The second pass's statistics belong to us, not to the codec context.
+    if (enc_)
+        FF().avutil.av_freep(&enc_->stats_in);
     if (passLog_)
         std::fclose(passLog_);
 }
