@@ -320,6 +320,9 @@ bool WinHTTPTransfer::watchdog(curl_off_t dlnow, curl_off_t ultotal, curl_off_t 
         lastUp_ = ulnow;
         lastActivity_ = now;
     }
+    // Blocks held back by the progress interval are reported once the data pauses.
+    if (run_.body && !comparing_ && run_.bytesRead != reportedBytes_ && progressDue())
+        reportProgress();
     const bool sending = ultotal > 0 && ulnow < ultotal;
     const std::uint32_t limitMs = sending ? http_.Timeouts.SendTimeout : http_.Timeouts.ReceiveTimeout;
     return limitMs == 0 || now - lastActivity_ <= std::chrono::milliseconds(limitMs);
@@ -520,20 +523,28 @@ bool WinHTTPTransfer::takeBlock(const char* data, std::size_t size) {
         run_.readFailed = true;
         return false;
     }
-    const auto now = Clock::now();
     const bool last = run_.lengthKnown && run_.bytesRead >= run_.contentLength;
-    if (http_.OnProgress &&
-        (last || now - lastReport_ >= std::chrono::milliseconds(http_.ProgressIntervalMs))) {
-        lastReport_ = now;
-        http_.synchronize([&] {
-            const TWinHTTPProgress p = ComputeProgress(
-                run_.resumeFrom, run_.contentLength, run_.bytesRead,
-                std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - run_.startTick));
-            http_.OnProgress(&http_, run_.contentType, p.DataSize, p.BytesRead, p.ElapsedTime,
-                             p.EstimatedTimeLeft, p.PercentsDone, p.TransferRate, run_.body.get());
-        });
-    }
+    if (last || progressDue())
+        reportProgress();
     return true;
+}
+
+bool WinHTTPTransfer::progressDue() const {
+    return Clock::now() - lastReport_ >= std::chrono::milliseconds(http_.ProgressIntervalMs);
+}
+
+void WinHTTPTransfer::reportProgress() {
+    if (!http_.OnProgress)
+        return;
+    lastReport_ = Clock::now();
+    reportedBytes_ = run_.bytesRead;
+    http_.synchronize([&] {
+        const TWinHTTPProgress p = ComputeProgress(
+            run_.resumeFrom, run_.contentLength, run_.bytesRead,
+            std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - run_.startTick));
+        http_.OnProgress(&http_, run_.contentType, p.DataSize, p.BytesRead, p.ElapsedTime,
+                         p.EstimatedTimeLeft, p.PercentsDone, p.TransferRate, run_.body.get());
+    });
 }
 
 std::string WinHTTPTransfer::resolveLocation(const std::string& location) const {

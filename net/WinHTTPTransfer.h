@@ -45,6 +45,8 @@ private:
     void openBodyTarget();
     bool takeData(const char* data, std::size_t size);
     bool takeBlock(const char* data, std::size_t size);
+    bool progressDue() const;
+    void reportProgress();
     bool watchdog(curl_off_t dlnow, curl_off_t ultotal, curl_off_t ulnow);
     std::string resolveLocation(const std::string& location) const;
     std::size_t blockSize() const;
@@ -76,6 +78,7 @@ private:
     std::int64_t probeLength_ = 0;
     std::chrono::steady_clock::time_point lastActivity_;
     std::chrono::steady_clock::time_point lastReport_{}; // of the last progress report
+    std::int64_t reportedBytes_ = 0;                     // bytes read at that report
     curl_off_t lastDown_ = 0;
     curl_off_t lastUp_ = 0;
 };

@@ -61,7 +61,10 @@ std::string FakeVideoService::Content(const std::string& id, int format) const {
     std::int64_t size = 0;
     {
         std::lock_guard g(lock_);
-        size = videos_.at(id).Size;
+        const Video& v = videos_.at(id);
+        if (!v.Bytes.empty())
+            return v.Bytes;
+        size = v.Size;
     }
     const std::string unit = ContentUnit(id, format);
     std::string content;
@@ -170,9 +173,13 @@ LoopbackServer::Reply FakeVideoService::file(const std::string& id, int format) 
         const auto v = videos_.find(id);
         if (v == videos_.end())
             return NotFound();
+        r.body = v->second.Bytes;
         r.size = v->second.Size;
     }
     r.headers.push_back("Content-Type: video/x-flv");
-    r.body = ContentUnit(id, format);
+    if (r.body.empty())
+        r.body = ContentUnit(id, format);
+    else
+        r.size = static_cast<std::int64_t>(r.body.size());
     return r;
 }

@@ -32,6 +32,7 @@ public:
         bool Keys = true;              // the page carries video_id and t
         std::map<int, Answer> Formats; // by fmt number; a missing one answers 404
         std::int64_t Size = 64 * 1024; // bytes of each video file
+        std::string Bytes;             // served as every format's file instead of made-up bytes
         int PageStatus = 200;
         std::chrono::milliseconds PageDelay{0}; // before the page's headers
         std::string PageBytes;                  // served as the page instead of the made one

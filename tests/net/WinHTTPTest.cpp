@@ -3,6 +3,7 @@
 #include "LoopbackServer.h"
 #include "MainThread.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -401,6 +402,21 @@ TEST_F(WinHTTPTest, ProgressIntervalKeepsTheFirstAndTheLastReport) {
     ASSERT_EQ(rec.progress.size(), 2u);
     EXPECT_EQ(rec.progress.back().BytesRead, 1 << 20);
     EXPECT_EQ(rec.progress.back().PercentsDone, 100);
+
+    // Blocks held back are reported when the data pauses, not only when more arrives.
+    LoopbackServer pausing([](const Request&) {
+        Reply r;
+        r.body = Pattern(1 << 20);
+        r.stallAfter = 300000;
+        r.stallFor = 2s;
+        return r;
+    });
+    h.ProgressIntervalMs = 300;
+    Recorder paused(h);
+    Fetch(h, paused, pausing.URL("/"));
+    EXPECT_EQ(paused.Sequence(), "Done");
+    EXPECT_TRUE(std::any_of(paused.progress.begin(), paused.progress.end(),
+                            [](const TWinHTTPProgress& p) { return p.BytesRead == 300000; }));
 }
 
 TEST_F(WinHTTPTest, AbortAndRestart) {
