@@ -2,8 +2,16 @@
 // same codecs, options and thread count, and prints wall time and peak memory of each.
 // Every conversion runs in a child process so both sides are measured the same way.
 //
-//   transcode [seconds]      run all cases (inputs of that length, default 10)
+//   transcode [seconds]      the codec cases on one thread (inputs of that length, default
+//                            10), then the presets on a 720p input of 30 s
+//   transcode presets        the presets only
+//
+// The presets run as the application runs them (recipe, encoder component, automatic
+// threads), against the tool with the same settings at its default threads, then both
+// on one thread.
 
+#include "EncoderSettings.h"
+#include "FFEncode.h"
 #include "FFLoad.h"
 #include "FFLog.h"
 #include "FFmpeg.h"
@@ -13,6 +21,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -66,14 +75,20 @@ std::vector<TCase> cases() {
     };
 }
 
-// Runs one case in this process with the engine.
-int runEngine(const TCase& c) {
+bool loadEngine() {
     FFEngineStart();
     if (!FFLoader().LoadSet(FF_LOAD_SET)) {
         std::fprintf(stderr, "%s\n", FFLoader().LastError().c_str());
-        return 2;
+        return false;
     }
     FFLogger().SetLogLevel(llError);
+    return true;
+}
+
+// Runs one case in this process with the engine.
+int runEngine(const TCase& c) {
+    if (!loadEngine())
+        return 2;
     TCustomFFmpeg task;
     for (const auto& in : c.inputs)
         if (!task.OpenInput(input(in))) {
@@ -171,15 +186,191 @@ bool makeInputs(int seconds) {
     return std::system(a.c_str()) == 0 && std::system(b.c_str()) == 0;
 }
 
+// ---- presets as the application runs them ------------------------------------------
+
+struct TPresetCase {
+    const char* name;
+    TFormatId format;
+    int preset;
+    std::string toolArgs; // the same settings for the tool's output
+};
+
+const char* const kPresetInput = "in720.mp4";
+constexpr int kPresetInputSeconds = 30;
+
+std::vector<TPresetCase> presetCases() {
+    return {
+        {"AVI 3 MPEG-4+MP3 720p", fmtAVI, 3,
+         "-c:v mpeg4 -vtag XVID -b:v 1500k -c:a libmp3lame -ac 2 -ar 44100 -b:a 192k"},
+        // The recipe's x264 preset "libx264-default", in today's option names.
+        {"MP4 4 H.264+AAC 848x480", fmtMP4, 4,
+         "-c:v libx264 -s 848x480 -r 30000/1001 -aspect 16:9 -b:v 2600k -coder 1 -flags +loop -cmp +chroma "
+         "-partitions i8x8,i4x4,p8x8,b8x8 -motion-est hex -subq 7 -me_range 16 -g 250 -keyint_min 25 "
+         "-sc_threshold 40 -i_qfactor 0.71 -b_strategy 1 -qcomp 0.6 -qmin 10 -qmax 51 -qdiff 4 -bf 3 "
+         "-refs 3 -direct-pred 1 -trellis 1 -mixed-refs 1 -weightb 1 -8x8dct 1 -fast-pskip 1 -weightp 2 "
+         "-c:a aac -ac 2 -ar 48000 -b:a 256k"},
+    };
+}
+
+std::string presetOutputFolder(size_t index, const char* side, int threads) {
+    return g_dir + "/preset" + std::to_string(index) + "_" + side + "_t" + std::to_string(threads);
+}
+
+// Runs one preset in this process through the encoder component, as the window does.
+int runPreset(size_t index, int threads) {
+    if (!loadEngine())
+        return 2;
+    const TPresetCase c = presetCases()[index];
+    const std::string folder = presetOutputFolder(index, "engine", threads);
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    TOutputSelection selection;
+    selection.OutputFileDir = folder + "/";
+    const TFormatInfo& format = FormatInfo(c.format);
+    selection.OutputFormatClass = format.Class;
+    (format.Class == fcVideo ? selection.OutputVideoFormat : selection.OutputDeviceFormat) =
+        static_cast<std::uint8_t>(format.IndexInClass);
+    selection.Presets[c.format] = c.preset;
+
+    TFFEncoder encoder;
+    encoder.SetThreads(threads);
+    if (!encoder.Decoder().LoadFile(input(kPresetInput))) {
+        std::fprintf(stderr, "%s\n", encoder.Decoder().LastErrMsg().c_str());
+        return 1;
+    }
+    std::optional<TEncoderSettings> settings = MakeEncoderSettings(selection, OpenInputOf(encoder.Decoder()));
+    encoder.Decoder().CloseFile();
+    if (!settings)
+        return 1;
+    const int task = encoder.AddTask(input(kPresetInput), &settings->InputOptions);
+    if (task < 0 || !encoder.SetOutputFile(task, settings->OutputFileName, &settings->OutputOptions)) {
+        std::fprintf(stderr, "%s\n", encoder.LastErrMsg().c_str());
+        return 1;
+    }
+    bool completed = false;
+    encoder.OnTerminate = [&](TCustomEncoder&, TTerminateInfo info) {
+        if (info.TaskIndex >= 0) {
+            completed = info.Completed;
+            if (info.Failed)
+                std::fprintf(stderr, "%s\n", info.ErrorMessage.c_str());
+        }
+    };
+    encoder.StartTask(0);
+    encoder.OnTerminate = nullptr;
+    return completed ? 0 : 1;
+}
+
+std::vector<std::string> presetToolCommand(size_t index, int threads) {
+    const TPresetCase c = presetCases()[index];
+    const std::string folder = presetOutputFolder(index, "tool", threads);
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    std::vector<std::string> cmd = {"ffmpeg", "-nostdin", "-hide_banner", "-loglevel", "error", "-y"};
+    const std::string count = std::to_string(threads);
+    if (threads != kAutoThreads)
+        cmd.insert(cmd.end(), {"-threads", count});
+    cmd.insert(cmd.end(), {"-i", input(kPresetInput)});
+    for (const auto& a : split(c.toolArgs))
+        cmd.push_back(a);
+    if (threads != kAutoThreads)
+        cmd.insert(cmd.end(), {"-threads", count});
+    cmd.push_back(folder + "/out" + std::string(FormatInfo(c.format).Extension));
+    return cmd;
+}
+
+// The one file a side wrote into its folder.
+std::string outputIn(const std::string& folder) {
+    for (const auto& entry : fs::directory_iterator(folder))
+        return entry.path().string();
+    return {};
+}
+
+// The settings x264 writes into its stream ("options: ..."), without the thread counts;
+// empty for other encoders.
+std::string x264Settings(const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    const std::string data((std::istreambuf_iterator<char>(in)), {});
+    const size_t at = data.find("options: ");
+    if (at == std::string::npos)
+        return {};
+    std::istringstream words(data.substr(at + 9, data.find('\0', at) - at - 9));
+    std::string word, kept;
+    while (words >> word)
+        if (word.find("threads=") == std::string::npos)
+            kept += word + " ";
+    return kept;
+}
+
+bool makePresetInput() {
+    if (fs::exists(input(kPresetInput)))
+        return true;
+    const std::string len = std::to_string(kPresetInputSeconds);
+    const std::string cmd =
+        "ffmpeg -nostdin -hide_banner -loglevel error -y -f lavfi -i "
+        "testsrc2=size=1280x720:rate=25:duration=" +
+        len + " -f lavfi -i sine=frequency=440:sample_rate=48000:duration=" + len +
+        " -ac 2 -c:v libx264 -preset veryfast -b:v 4M -pix_fmt yuv420p -c:a aac -b:a 160k -shortest '" +
+        input(kPresetInput) + "'";
+    return std::system(cmd.c_str()) == 0;
+}
+
+void runPresetTable(const char* self) {
+    if (!makePresetInput()) {
+        std::fprintf(stderr, "cannot make the 720p input with the ffmpeg tool\n");
+        return;
+    }
+    std::printf(
+        "\nPresets on a %d s 1280x720 H.264+AAC input, best of 3 (threads: auto = the tool's default)\n",
+        kPresetInputSeconds);
+    std::printf("%-26s %7s %9s %9s %7s %10s %10s %7s %8s %8s\n", "preset", "threads", "engine s", "tool s",
+                "ratio", "engine MB", "tool MB", "ratio", "out MB", "tool MB");
+    const auto all = presetCases();
+    for (size_t i = 0; i < all.size(); i++) {
+        for (const int threads : {kAutoThreads, 1}) {
+            TMeasure engine, tool;
+            for (int round = 0; round < 3; round++) {
+                const TMeasure t = measure(presetToolCommand(i, threads));
+                const TMeasure e = measure({self, "--preset", std::to_string(i), std::to_string(threads)});
+                if (e.status != 0 || t.status != 0) {
+                    std::printf("%-26s failed (engine %d, tool %d)\n", all[i].name, e.status, t.status);
+                    break;
+                }
+                if (round == 0 || e.seconds < engine.seconds)
+                    engine = e;
+                if (round == 0 || t.seconds < tool.seconds)
+                    tool = t;
+            }
+            if (engine.status != 0 || tool.status != 0)
+                continue;
+            const std::string engineOut = outputIn(presetOutputFolder(i, "engine", threads));
+            const std::string toolOut = outputIn(presetOutputFolder(i, "tool", threads));
+            std::printf("%-26s %7s %9.2f %9.2f %7.3f %10.1f %10.1f %7.3f %8.2f %8.2f\n", all[i].name,
+                        threads == kAutoThreads ? "auto" : "1", engine.seconds, tool.seconds,
+                        engine.seconds / tool.seconds, engine.maxRssKb / 1024.0, tool.maxRssKb / 1024.0,
+                        double(engine.maxRssKb) / double(tool.maxRssKb), fs::file_size(engineOut) / 1e6,
+                        fs::file_size(toolOut) / 1e6);
+            if (x264Settings(engineOut) != x264Settings(toolOut))
+                std::printf("  x264 settings differ:\n  engine: %s\n  tool:   %s\n",
+                            x264Settings(engineOut).c_str(), x264Settings(toolOut).c_str());
+        }
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     g_dir = (fs::temp_directory_path() / "mediawiz-bench-transcode").string();
     if (argc == 3 && std::string(argv[1]) == "--case")
         return runEngine(cases()[size_t(std::atoi(argv[2]))]);
+    if (argc == 4 && std::string(argv[1]) == "--preset")
+        return runPreset(size_t(std::atoi(argv[2])), std::atoi(argv[3]));
 
-    const int seconds = argc > 1 ? std::atoi(argv[1]) : 10;
     fs::create_directories(g_dir);
+    if (argc > 1 && std::string(argv[1]) == "presets") {
+        runPresetTable(argv[0]);
+        return 0;
+    }
+    const int seconds = argc > 1 ? std::atoi(argv[1]) : 10;
     if (!makeInputs(seconds)) {
         std::fprintf(stderr, "cannot make the inputs with the ffmpeg tool\n");
         return 1;
@@ -208,5 +399,6 @@ int main(int argc, char** argv) {
                     tool.seconds, engine.seconds / tool.seconds, engine.maxRssKb / 1024.0,
                     tool.maxRssKb / 1024.0, double(engine.maxRssKb) / double(tool.maxRssKb));
     }
+    runPresetTable(argv[0]);
     return 0;
 }

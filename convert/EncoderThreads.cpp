@@ -24,12 +24,12 @@ struct TThreadedEncoder {
 const TThreadedEncoder kThreadedEncoders[] = {
     // x264 runs frame threads: one slice per picture whatever the thread count, so
     // iPod, PSP and phone streams keep their layout.
-    {"libx264"},
+    {"libx264", std::nullopt, {}},
     // MPEG-2 starts a slice at every macroblock row with one thread as well: DVD, SVCD
     // and HD streams keep their layout.
-    {"mpeg2video"},
+    {"mpeg2video", std::nullopt, {}},
     // Frame threads of raw pictures.
-    {"rawvideo"},
+    {"rawvideo", std::nullopt, {}},
     // MPEG-4 part 2 threads add a video packet (resync marker) per thread to every
     // picture. Players on computers (and sites that re-encode uploads) decode them; the
     // devices' presets (BlackBerry, Archos, Zen, Epson, iRiver, iAudio, Sansa, iPod,
