@@ -1,7 +1,8 @@
-// A download run (page, then video into a part file, then the move to its name) of one
-// large video from the fake video service over loopback, next to the curl tool fetching
-// the same video to a file in the same run: throughput, peak memory and progress reports.
-//   download [megabytes=500] [rounds=3]
+// A whole download (page, address, redirect, transfer into the output folder) of one large
+// video from the fake video service over loopback, three ways in the same run: the curl
+// tool following the same address to a file, mediawiz-cli download, and the download core
+// in this process. Wall time, peak memory and progress reports.
+//   download [megabytes=300] [rounds=3]
 #include "DownloadDriver.h"
 #include "FakeVideoService.h"
 #include "MainThread.h"
@@ -11,11 +12,14 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
@@ -64,14 +68,30 @@ struct Figure {
     bool ok = true;
 };
 
-Figure RunDriver(const FakeVideoService& service, const std::string& dir, std::int64_t size) {
+bool SavedWhole(const fs::path& file, std::int64_t size) {
+    std::error_code ec;
+    return static_cast<std::int64_t>(fs::file_size(file, ec)) == size && !ec;
+}
+
+// The only file in dir, removed afterwards; checks its size.
+bool TakeOnlyFile(const fs::path& dir, std::int64_t size) {
+    std::vector<fs::path> files;
+    for (const auto& entry : fs::directory_iterator(dir))
+        files.push_back(entry.path());
+    const bool ok = files.size() == 1 && SavedWhole(files[0], size);
+    for (const fs::path& file : files)
+        fs::remove(file);
+    return ok;
+}
+
+Figure RunDriver(const FakeVideoService& service, const fs::path& dir, std::int64_t size) {
     TWinHTTP page;
     TWinHTTP video;
     CountingView view;
     TDownloadDriver driver(page, video, view);
     view.driver = &driver;
     TDownloadSettings settings;
-    settings.Folder = dir;
+    settings.Folder = dir.string() + "/";
     ResetPeakRss();
     const long before = PeakRssKB();
     const auto t0 = Clock::now();
@@ -82,27 +102,32 @@ Figure RunDriver(const FakeVideoService& service, const std::string& dir, std::i
     f.seconds = std::chrono::duration<double>(Clock::now() - t0).count();
     f.peakKB = PeakRssKB() - before;
     f.updates = view.updates;
-    const auto& files = driver.Run().DownloadedFiles();
-    f.ok = files.size() == 1 && static_cast<std::int64_t>(fs::file_size(files[0])) == size;
-    for (const std::string& file : files)
-        fs::remove(file);
+    f.ok = TakeOnlyFile(dir, size);
     return f;
 }
 
-Figure RunCurlTool(const std::string& url, const std::string& target) {
+// A program run to its end with its output thrown away: wall time and its peak memory.
+Figure RunProgram(const std::vector<std::string>& args) {
+    std::vector<char*> argv;
+    for (const std::string& arg : args)
+        argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
     Figure f;
     const auto t0 = Clock::now();
     const pid_t pid = fork();
     if (pid == 0) {
-        execlp("curl", "curl", "-s", "--noproxy", "*", "-o", target.c_str(), url.c_str(),
-               static_cast<char*>(nullptr));
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(null, STDOUT_FILENO);
+        dup2(null, STDERR_FILENO);
+        execvp(argv[0], argv.data());
         _exit(127);
     }
     int status = 0;
-    waitpid(pid, &status, 0);
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
     f.seconds = std::chrono::duration<double>(Clock::now() - t0).count();
+    f.peakKB = usage.ru_maxrss;
     f.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    fs::remove(target);
     return f;
 }
 
@@ -113,40 +138,55 @@ void Keep(Figure& best, const Figure& f) {
     best.updates = std::max(best.updates, f.updates);
 }
 
+void Print(const char* name, const Figure& f, double mb, const Figure& curl) {
+    std::printf("%-24s %7.3f s %8.1f MB/s  %5.2fx curl  %7.1f MB peak%s\n", name, f.seconds, mb / f.seconds,
+                f.seconds / curl.seconds, static_cast<double>(f.peakKB) / 1024, f.ok ? "" : "  (FAILED)");
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    const std::int64_t megabytes = argc > 1 ? std::atoll(argv[1]) : 500;
+    const std::int64_t megabytes = argc > 1 ? std::atoll(argv[1]) : 300;
     const int rounds = argc > 2 ? std::atoi(argv[2]) : 3;
     const std::int64_t size = megabytes * 1000 * 1000;
     for (const char* name : {"http_proxy", "HTTP_PROXY", "all_proxy", "ALL_PROXY"})
         unsetenv(name);
+    setenv("NO_PROXY", "*", 1);
 
     FakeVideoService service;
     FakeVideoService::Video v;
     v.Id = "big";
     v.Title = "Big";
     v.Size = size;
-    v.Formats = {{18, FakeVideoService::Answer::File}};
+    v.Formats = {{18, FakeVideoService::Answer::Redirect}};
     service.Add(v);
     setenv("MEDIAWIZ_VIDEO_SERVICE", service.Host().c_str(), 1);
-    const std::string videoURL = "http://" + service.Host() + "/files/big/18";
+    // The address the run builds from the page for [HQ18]; it answers with a redirect.
+    const std::string videoURL = "http://" + service.Host() + "/get_video?video_id=big&&t=tokbig&&fmt=18";
     const fs::path dir = fs::temp_directory_path() / ("bench_download_" + std::to_string(getpid()));
     fs::create_directories(dir);
+    const std::string target = (dir / "curl.mp4").string();
 
-    Figure curl, run;
+    Figure curl, cli, core;
     for (int i = 0; i < rounds; ++i) {
-        Keep(curl, RunCurlTool(videoURL, (dir / "curl.mp4").string()));
-        Keep(run, RunDriver(service, dir.string() + "/", size));
+        Figure c = RunProgram({"curl", "-s", "-L", "-o", target, videoURL});
+        c.ok = c.ok && TakeOnlyFile(dir, size);
+        Keep(curl, c);
+        Figure d = RunProgram(
+            {MEDIAWIZ_CLI, "download", "--out", dir.string(), "--prefer", "18", service.Link("big")});
+        d.ok = d.ok && TakeOnlyFile(dir, size);
+        Keep(cli, d);
+        Keep(core, RunDriver(service, dir, size));
     }
     const double mb = static_cast<double>(size) / 1e6;
-    std::printf("Video %lld MB over 127.0.0.1, best of %d rounds\n", static_cast<long long>(megabytes),
-                rounds);
-    std::printf("curl tool -> file      %7.3f s %8.1f MB/s%s\n", curl.seconds, mb / curl.seconds,
-                curl.ok ? "" : "  (FAILED)");
-    std::printf("download run -> file   %7.3f s %8.1f MB/s %5.1f %%  %ld KB peak  %d row updates%s\n",
-                run.seconds, mb / run.seconds, 100.0 * curl.seconds / run.seconds, run.peakKB, run.updates,
-                run.ok ? "" : "  (FAILED)");
+    std::printf("Video %lld MB over 127.0.0.1 through a redirect, best time of %d rounds, highest peak\n",
+                static_cast<long long>(megabytes), rounds);
+    Print("curl -L -o", curl, mb, curl);
+    Print("mediawiz-cli download", cli, mb, curl);
+    Print("download core", core, mb, curl);
+    std::printf("(the core's peak is this process's growth during the run, the fake service's buffers "
+                "included; %d row updates)\n",
+                core.updates);
     fs::remove_all(dir);
     return 0;
 }

@@ -1,8 +1,32 @@
 #include "CommandLine.h"
 
+#include <algorithm>
 #include <charconv>
+#include <string_view>
 
 namespace {
+
+struct TOptionRule {
+    TCliCommand Command;
+    std::string_view Name;
+    bool TakesValue;
+};
+
+// The options of each command; one that takes a value reads the next word.
+constexpr TOptionRule kOptions[] = {
+    {TCliCommand::Probe, "--json", false},
+    {TCliCommand::Convert, "--format", true},
+    {TCliCommand::Convert, "--preset", true},
+    {TCliCommand::Convert, "--out", true},
+    {TCliCommand::Convert, "--join", false},
+    {TCliCommand::Convert, "--parallel", true},
+    {TCliCommand::Convert, "--threads", true},
+    {TCliCommand::Download, "--out", true},
+    {TCliCommand::Download, "--default-quality", false},
+    {TCliCommand::Download, "--prefer", true},
+    {TCliCommand::Download, "--convert", true},
+    {TCliCommand::Download, "--preset", true},
+};
 
 // A whole decimal integer, or nothing.
 std::optional<int> parseInt(const std::string& text) {
@@ -18,31 +42,20 @@ bool fail(TUsageError& error, std::string message) {
     return false;
 }
 
-// The value of an option that takes one, moving past it.
-bool takeValue(const std::vector<std::string>& args, size_t& i, std::string& value, TUsageError& error) {
-    if (i + 1 >= args.size())
-        return fail(error, "option " + args[i] + " needs a value");
-    value = args[++i];
-    return true;
-}
-
-bool parseConvertOption(const std::vector<std::string>& args, size_t& i, TCommandLine& line,
-                        TUsageError& error) {
-    const std::string& name = args[i];
-    std::string value;
-    if (name == "--join") {
+// Stores one option (and its value) in the line.
+bool applyOption(const std::string& name, const std::string& value, TCommandLine& line, TUsageError& error) {
+    if (name == "--json") {
+        line.Json = true;
+    } else if (name == "--join") {
         line.Join = true;
-        return true;
-    }
-    if (name != "--format" && name != "--preset" && name != "--out" && name != "--parallel" &&
-        name != "--threads")
-        return fail(error, "unknown option " + name);
-    if (!takeValue(args, i, value, error))
-        return false;
-    if (name == "--format") {
+    } else if (name == "--default-quality") {
+        line.DefaultQuality = true;
+    } else if (name == "--format" || name == "--convert") {
         line.Format = value;
     } else if (name == "--out") {
         line.OutputDir = value;
+    } else if (name == "--prefer") {
+        line.Prefer = value;
     } else if (name == "--preset") {
         line.Preset = parseInt(value);
         if (!line.Preset)
@@ -61,6 +74,46 @@ bool parseConvertOption(const std::vector<std::string>& args, size_t& i, TComman
     return true;
 }
 
+// The option at args[i] of the line's command, moving past its value.
+bool parseOption(const std::vector<std::string>& args, size_t& i, TCommandLine& line, TUsageError& error) {
+    const std::string& name = args[i];
+    const auto rule = std::find_if(std::begin(kOptions), std::end(kOptions), [&](const TOptionRule& r) {
+        return r.Command == line.Command && r.Name == name;
+    });
+    if (rule == std::end(kOptions))
+        return fail(error, "unknown option " + name);
+    std::string value;
+    if (rule->TakesValue) {
+        if (i + 1 >= args.size())
+            return fail(error, "option " + name + " needs a value");
+        value = args[++i];
+    }
+    return applyOption(name, value, line, error);
+}
+
+// What the command needs beyond the form of each option; empty when the line is whole.
+std::string missingPart(const TCommandLine& line) {
+    switch (line.Command) {
+    case TCliCommand::Help:
+        break;
+    case TCliCommand::Formats:
+        return line.Files.empty() ? "" : "formats takes no files";
+    case TCliCommand::Probe:
+        return line.Files.empty() ? "no input files given" : "";
+    case TCliCommand::Convert:
+        if (line.Files.empty())
+            return "no input files given";
+        return line.Format.empty() ? "convert needs --format NAME (see: mediawiz-cli formats)" : "";
+    case TCliCommand::Download:
+        if (line.Files.empty())
+            return "no links given";
+        if (line.DefaultQuality && line.Prefer)
+            return "--default-quality and --prefer cannot be used together";
+        return line.Preset && line.Format.empty() ? "--preset needs --convert FORMAT" : "";
+    }
+    return {};
+}
+
 } // namespace
 
 std::optional<TCommandLine> ParseCommandLine(const std::vector<std::string>& args, TUsageError& error) {
@@ -74,6 +127,8 @@ std::optional<TCommandLine> ParseCommandLine(const std::vector<std::string>& arg
         line.Command = TCliCommand::Probe;
     else if (command == "convert")
         line.Command = TCliCommand::Convert;
+    else if (command == "download")
+        line.Command = TCliCommand::Download;
     else {
         error.Message = "unknown command \"" + command + "\"";
         return std::nullopt;
@@ -81,30 +136,16 @@ std::optional<TCommandLine> ParseCommandLine(const std::vector<std::string>& arg
     bool optionsEnded = false;
     for (size_t i = 1; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-')
             line.Files.push_back(arg);
-        } else if (arg == "--") {
+        else if (arg == "--")
             optionsEnded = true;
-        } else if (line.Command == TCliCommand::Probe && arg == "--json") {
-            line.Json = true;
-        } else if (line.Command != TCliCommand::Convert || !parseConvertOption(args, i, line, error)) {
-            if (error.Message.empty())
-                error.Message = "unknown option " + arg;
+        else if (!parseOption(args, i, line, error))
             return std::nullopt;
-        }
     }
-    if (line.Command == TCliCommand::Formats && !line.Files.empty()) {
-        error.Message = "formats takes no files";
+    error.Message = missingPart(line);
+    if (!error.Message.empty())
         return std::nullopt;
-    }
-    if (line.Command != TCliCommand::Formats && line.Files.empty()) {
-        error.Message = "no input files given";
-        return std::nullopt;
-    }
-    if (line.Command == TCliCommand::Convert && line.Format.empty()) {
-        error.Message = "convert needs --format NAME (see: mediawiz-cli formats)";
-        return std::nullopt;
-    }
     return line;
 }
 
@@ -119,5 +160,12 @@ std::string UsageText() {
            "      convert each file (with --join: all files into one output) into DIR\n"
            "      (default: the current folder); --parallel runs N conversions at once (default 1);\n"
            "      --threads caps each conversion's codec threads (default 0: automatic)\n"
-           "exit status: 0 success, 1 a file failed or was refused, 2 usage error, 130 stopped by Ctrl+C\n";
+           "  mediawiz-cli download [--out DIR] [--default-quality | --prefer N,N,...]\n"
+           "                        [--convert FORMAT [--preset N]] LINK...\n"
+           "      download each video page's video into DIR (default: the current folder), trying\n"
+           "      the qualities in the default order, only the service's default encoding, or\n"
+           "      the given ones (e.g. --prefer 37,22,18); --convert then converts the saved\n"
+           "      files as convert --format FORMAT would, into DIR\n"
+           "exit status: 0 success, 1 a file or link failed or was refused, 2 usage error,\n"
+           "130 stopped by Ctrl+C\n";
 }

@@ -2,6 +2,7 @@
 
 #include "CommandLine.h"
 #include "FormatCatalog.h"
+#include "OutputFolder.h"
 #include "OutputSelection.h"
 
 #include <optional>
@@ -12,8 +13,7 @@
 struct TConvertRequest {
     const TFormatInfo* Format = nullptr;
     int Preset = 0;
-    std::string OutputDir; // absolute, ending in the path separator
-    bool OutputDirExists = false;
+    TOutputFolder Output;
     bool Join = false;
     int Parallel = 1;
     int Threads = 0; // codec threads of each task; 0: automatic
@@ -29,6 +29,3 @@ const TFormatInfo* FindFormatByName(const std::string& name);
 // Checks the format name, the preset index, every input file and the output folder,
 // without writing anything. Empty with the reason in error when one of them is wrong.
 std::optional<TConvertRequest> CheckConvertRequest(const TCommandLine& line, TUsageError& error);
-
-// Creates the output folder when it does not exist yet; false with the reason in error.
-bool MakeOutputFolder(const TConvertRequest& request, TUsageError& error);

@@ -31,10 +31,20 @@ void TTerminalProgress::Write(std::ostream& stream, const std::string& line) {
 }
 
 void TTerminalProgress::Overall(int percent, const std::optional<TTimeEstimate>& figures) {
+    if (figures)
+        estimate_ = figures;
+    std::string text;
+    if (estimate_)
+        text = "  Elapsed time: " + FormatClockText(estimate_->ElapsedSec) +
+               "  Time left: " + FormatClockText(estimate_->LeftSec);
+    Bar("Overall Progress", percent, text);
+}
+
+void TTerminalProgress::Bar(const std::string& label, int percent, const std::string& figures) {
     const bool moved = percent != percent_;
     percent_ = percent;
-    if (figures)
-        figures_ = figures;
+    label_ = label;
+    figures_ = figures;
     if (terminal_) {
         DrawBar();
         return;
@@ -42,7 +52,7 @@ void TTerminalProgress::Overall(int percent, const std::optional<TTimeEstimate>&
     const auto now = std::chrono::steady_clock::now();
     if (moved && (percent == 100 || now - lastPlain_ >= kPlainInterval)) {
         lastPlain_ = now;
-        out_ << "Overall Progress: " << percent_ << "%" << FiguresText() << std::endl;
+        out_ << label_ << ": " << percent_ << "%" << figures_ << std::endl;
     }
 }
 
@@ -52,13 +62,6 @@ void TTerminalProgress::Finish() {
         barShown_ = false;
     }
     percent_ = -1;
-}
-
-std::string TTerminalProgress::FiguresText() const {
-    if (!figures_)
-        return {};
-    return "  Elapsed time: " + FormatClockText(figures_->ElapsedSec) +
-           "  Time left: " + FormatClockText(figures_->LeftSec);
 }
 
 void TTerminalProgress::ClearBar() {
@@ -72,7 +75,7 @@ void TTerminalProgress::DrawBar() {
     if (!terminal_ || percent_ < 0)
         return;
     const int filled = percent_ * kBarWidth / 100;
-    out_ << "\r\033[KOverall Progress: [" << std::string(filled, '#') << std::string(kBarWidth - filled, '-')
-         << "] " << percent_ << "%" << FiguresText() << std::flush;
+    out_ << "\r\033[K" << label_ << ": [" << std::string(filled, '#') << std::string(kBarWidth - filled, '-')
+         << "] " << percent_ << "%" << figures_ << std::flush;
     barShown_ = true;
 }

@@ -7,10 +7,10 @@
 #include <optional>
 #include <string>
 
-// What a conversion run shows while it goes: message lines, per-file status lines and
-// the overall progress. On a terminal the overall progress is one bar redrawn in place
-// below the lines; otherwise it is a plain line whenever the percentage moves (at most
-// about once a second), so logs and pipes stay readable.
+// What a run shows while it goes: message lines, per-file status lines and one progress
+// line. On a terminal the progress is a bar redrawn in place below the lines; otherwise
+// it is a plain line whenever the percentage moves (at most about once a second), so logs
+// and pipes stay readable.
 class TTerminalProgress {
 public:
     TTerminalProgress(std::ostream& out, std::ostream& err, bool terminal);
@@ -21,20 +21,23 @@ public:
     void FileStatus(int index, int count, const std::string& name, const std::string& status);
     // percent: 0 to 100; figures: the run's time estimate when there is one.
     void Overall(int percent, const std::optional<TTimeEstimate>& figures);
-    // The run is over: the bar's last state stays as a plain line.
+    // "label: [####----] percent%" followed by figures.
+    void Bar(const std::string& label, int percent, const std::string& figures);
+    // The run (or the bar's part of it) is over: the bar's last state stays as a plain line.
     void Finish();
 
 private:
     void Write(std::ostream& stream, const std::string& line);
     void ClearBar();
     void DrawBar();
-    std::string FiguresText() const;
 
     std::ostream& out_;
     std::ostream& err_;
     const bool terminal_;
     bool barShown_ = false;
     int percent_ = -1;
-    std::optional<TTimeEstimate> figures_;
+    std::string label_;
+    std::string figures_;
+    std::optional<TTimeEstimate> estimate_; // Overall's last one
     std::chrono::steady_clock::time_point lastPlain_{};
 };

@@ -1,8 +1,11 @@
-// mediawiz-cli: the converter's formats, probe and conversion run without the window.
+// mediawiz-cli: the converter's formats, probe and conversion run, and the video
+// download, without the window.
 
 #include "CommandLine.h"
 #include "ConvertCommand.h"
 #include "ConvertRequest.h"
+#include "DownloadCommand.h"
+#include "DownloadRequest.h"
 #include "EngineSession.h"
 #include "FormatsCommand.h"
 #include "ProbeCommand.h"
@@ -29,21 +32,59 @@ bool loadEngine(TEngineSession& engine) {
     return false;
 }
 
+TTerminalProgress terminalProgress() {
+    return TTerminalProgress(std::cout, std::cerr, ::isatty(STDOUT_FILENO) == 1);
+}
+
+// The conversion run of a checked request, into a folder that exists.
+int convertFiles(TConvertRequest request, TTerminalProgress& progress) {
+    TEngineSession engine;
+    if (!loadEngine(engine))
+        return exFailed;
+    engine.SetLogSink([&progress](const std::string& logLine) { progress.Error(logLine); });
+    TConvertCommand command(engine.Encoder(), std::move(request), progress);
+    return command.Run();
+}
+
 int convert(const TCommandLine& line) {
     TUsageError error;
     std::optional<TConvertRequest> request = CheckConvertRequest(line, error);
     if (!request)
         return usageError(error.Message);
-    InstallStopSignal();
-    TEngineSession engine;
-    if (!loadEngine(engine))
-        return exFailed;
-    if (!MakeOutputFolder(*request, error))
+    if (!MakeOutputFolder(request->Output, error))
         return usageError(error.Message);
-    TTerminalProgress progress(std::cout, std::cerr, ::isatty(STDOUT_FILENO) == 1);
-    engine.SetLogSink([&progress](const std::string& logLine) { progress.Error(logLine); });
-    TConvertCommand command(engine.Encoder(), std::move(*request), progress);
-    return command.Run();
+    InstallStopSignal();
+    TTerminalProgress progress = terminalProgress();
+    return convertFiles(std::move(*request), progress);
+}
+
+// The media libraries are loaded only when the saved videos are to be converted.
+int download(const TCommandLine& line) {
+    TUsageError error;
+    std::optional<TDownloadRequest> request = CheckDownloadRequest(line, error);
+    if (!request)
+        return usageError(error.Message);
+    if (!MakeOutputFolder(request->Output, error))
+        return usageError(error.Message);
+    InstallStopSignal();
+    TTerminalProgress progress = terminalProgress();
+    std::vector<std::string> saved;
+    int status = exSuccess;
+    {
+        TDownloadCommand command(*request, progress);
+        status = command.Run();
+        saved = command.SavedFiles();
+    }
+    if (!request->Convert || status == exStopped)
+        return status;
+    if (saved.empty()) {
+        progress.Error("No file downloaded! Please try again.");
+        return exFailed;
+    }
+    TConvertRequest conversion = std::move(*request->Convert);
+    conversion.Files = std::move(saved);
+    const int converted = convertFiles(std::move(conversion), progress);
+    return converted == exSuccess ? status : converted;
 }
 
 int probe(const TCommandLine& line) {
@@ -72,6 +113,8 @@ int main(int argc, char** argv) {
         return probe(*line);
     case TCliCommand::Convert:
         return convert(*line);
+    case TCliCommand::Download:
+        return download(*line);
     }
     return exUsage;
 }

@@ -87,7 +87,7 @@ TDownloadDriver::~TDownloadDriver() {
 void TDownloadDriver::StartRun(const std::vector<std::string>& links, const TDownloadSettings& settings) {
     settings_ = settings;
     service_ = CurrentVideoService();
-    run_.Start(links, settings.PreferQuality, settings.Slots);
+    run_.Start(links, settings.PreferQuality, settings.Slots, settings.SlotCount);
     running_ = true;
     cancelling_ = false;
     view_.ShowRows(links);

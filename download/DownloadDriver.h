@@ -40,6 +40,7 @@ struct TDownloadSettings {
     std::string Folder; // where the videos are saved
     bool PreferQuality = true;
     TQualitySlots Slots = kDefaultQualityOrder;
+    int SlotCount = kQualitySlotCount; // how many slots are tried, from the first
 };
 
 // Limits every transfer of the run is given.

@@ -3,12 +3,13 @@
 #include "PageText.h"
 
 void TDownloadRun::Start(const std::vector<std::string>& links, bool preferQuality,
-                         const TQualitySlots& slots) {
+                         const TQualitySlots& slots, int slotCount) {
     rows_.clear();
     for (const std::string& link : links)
         rows_.push_back({link, {}, link, {}});
     preferQuality_ = preferQuality;
     slots_ = slots;
+    slotCount_ = slotCount;
     current_ = 0;
     succeeded_ = 0;
     attempt_ = 0;
@@ -28,7 +29,7 @@ void TDownloadRun::FirstAttempt() {
 }
 
 bool TDownloadRun::NextAttempt() {
-    if (!preferQuality_ || attempt_ >= kQualitySlotCount)
+    if (!preferQuality_ || attempt_ >= slotCount_)
         return false;
     ++attempt_;
     return true;

@@ -25,11 +25,13 @@ struct TDownloadRow {
 // The state of one download run: its rows, the row being worked on, the quality attempt
 // of that row and the counts. Rows are worked on strictly one after another; attempt 0
 // is the service's default quality (priority list off), attempts 1 to 8 the slots of
-// the priority list.
+// the priority list (or of its first slots, when fewer are to be tried).
 class TDownloadRun {
 public:
-    // A fresh run of the links; the previous run's downloaded files are forgotten.
-    void Start(const std::vector<std::string>& links, bool preferQuality, const TQualitySlots& slots);
+    // A fresh run of the links; the previous run's downloaded files are forgotten. With
+    // the priority list, the first slotCount slots are tried.
+    void Start(const std::vector<std::string>& links, bool preferQuality, const TQualitySlots& slots,
+               int slotCount = kQualitySlotCount);
 
     int Total() const { return static_cast<int>(rows_.size()); }
     int Succeeded() const { return succeeded_; }
@@ -64,6 +66,7 @@ private:
     std::vector<TDownloadRow> rows_;
     bool preferQuality_ = true;
     TQualitySlots slots_ = kDefaultQualityOrder;
+    int slotCount_ = kQualitySlotCount;
     int current_ = 0;
     int succeeded_ = 0;
     int attempt_ = 0;

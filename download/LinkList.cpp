@@ -48,14 +48,20 @@ TLinkVerdict CheckNewLink(const std::vector<std::string>& listed, const std::str
     return TLinkVerdict::Add;
 }
 
-std::string LinkRejectionText(const std::string& text, TLinkVerdict verdict) {
+std::string_view LinkVerdictText(TLinkVerdict verdict) {
     switch (verdict) {
     case TLinkVerdict::NotVideoLink:
-        return text + "\n\r\n\rThis is not a YouTube video link.";
+        return "This is not a YouTube video link.";
     case TLinkVerdict::AlreadyListed:
-        return text + "\n\r\n\rThis video is already in the download list.";
+        return "This video is already in the download list.";
     case TLinkVerdict::Add:
         break;
     }
     return {};
+}
+
+std::string LinkRejectionText(const std::string& text, TLinkVerdict verdict) {
+    if (verdict == TLinkVerdict::Add)
+        return {};
+    return text + "\n\r\n\r" + std::string(LinkVerdictText(verdict));
 }

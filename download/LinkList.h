@@ -3,6 +3,7 @@
 #include "VideoService.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The rules of the link page: which pasted text is a video link, how pasted text splits
@@ -22,6 +23,9 @@ enum class TLinkVerdict { Add, NotVideoLink, AlreadyListed };
 // is another link.
 TLinkVerdict CheckNewLink(const std::vector<std::string>& listed, const std::string& text,
                           const TVideoService& service);
+
+// Why a line was rejected ("This is not a YouTube video link."); empty for Add.
+std::string_view LinkVerdictText(TLinkVerdict verdict);
 
 // The message box text for a rejected line: the line, "\n\r\n\r" and the reason.
 std::string LinkRejectionText(const std::string& text, TLinkVerdict verdict);

@@ -16,6 +16,7 @@ public:
     // Waits for the end; the exit status, or 128 + the signal that ended it.
     int Wait();
     void Signal(int signal);
+    pid_t Pid() const { return pid_; }
     std::string Out() const;
     std::string Err() const;
 

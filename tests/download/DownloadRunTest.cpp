@@ -19,6 +19,17 @@ TEST(DownloadRun, WithEveryQualityFailingEachSlotIsNamedInTurn) {
     EXPECT_EQ(texts.front(), "[HQ18] failed, try next: [HQ35]");
     EXPECT_EQ(texts.back(), "[HQ34] failed, try next: [HQ37]");
     EXPECT_EQ(run.Attempt(), 8);
+
+    // A shorter order tries its slots only.
+    run.Start({"http://www.youtube.com/watch?v=a"}, true, {7, 3, 1, 0, 0, 0, 0, 0}, 3);
+    run.PageAnalysed("T", "x");
+    run.FirstAttempt();
+    texts.clear();
+    while (run.NextAttempt())
+        texts.push_back(run.NextAttemptText());
+    EXPECT_EQ(texts, (std::vector<std::string>{"[HQ37] failed, try next: [HQ22]",
+                                               "[HQ22] failed, try next: [HQ18]"}));
+    EXPECT_EQ(run.AttemptExtension(), ".mp4");
 }
 
 TEST(DownloadRun, WithThePreferenceOffOnlyTheDefaultIsTried) {
