@@ -1,5 +1,6 @@
 #include "FFOutputStream.h"
 
+#include <algorithm>
 #include <cmath>
 #include <ctime>
 #include <filesystem>
@@ -29,6 +30,35 @@ std::string layoutText(const AVChannelLayout& layout) {
 
 bool sameLayout(const AVChannelLayout& a, const AVChannelLayout& b) {
     return FF().avutil.av_channel_layout_compare(&a, &b) == 0;
+}
+
+double displayAspect(int width, int height, AVRational sar) {
+    return sar.num > 0 && sar.den > 0 ? double(width) * sar.num / (double(height) * sar.den)
+                                      : double(width) / height;
+}
+
+// The scale step into the encoder's frame. A picture whose shape differs from the frame's
+// shown shape is fitted whole inside it with black bars, rather than stretched: a forced
+// frame size would otherwise squash a wide picture, and some containers (FLV, SWF) cannot
+// carry the pixel shape that would undo it.
+std::string scaleIntoFrame(int pictureW, int pictureH, AVRational pictureSar, const AVCodecContext& enc,
+                           const std::string& flags) {
+    const double picture = displayAspect(pictureW, pictureH, pictureSar);
+    const double frame = displayAspect(enc.width, enc.height, enc.sample_aspect_ratio);
+    const bool sameShape = std::abs(picture - frame) <= frame * 0.01;
+    if (sameShape && pictureW == enc.width && pictureH == enc.height)
+        return "";
+    if (sameShape)
+        return Fmt("scale=%d:%d:flags=%s,", enc.width, enc.height, flags.c_str());
+    int w = enc.width, h = enc.height;
+    if (picture > frame)
+        h = int(std::lround(enc.height * frame / picture));
+    else
+        w = int(std::lround(enc.width * picture / frame));
+    w = std::max(2, w & ~1);
+    h = std::max(2, h & ~1);
+    return Fmt("scale=%d:%d:flags=%s,pad=%d:%d:%d:%d:black,", w, h, flags.c_str(), enc.width, enc.height,
+               ((enc.width - w) / 2) & ~1, ((enc.height - h) / 2) & ~1);
 }
 
 } // namespace
@@ -410,9 +440,13 @@ void TOutputStream::buildVideoGraph(const AVFrame* frame, const TInputStream& so
     if (request_.video.deinterlace)
         chain += "yadif,";
     if (!request_.video.filters.empty())
-        chain += request_.video.filters + ",";
-    if (frame->width != enc_->width || frame->height != enc_->height || !request_.video.filters.empty())
-        chain += Fmt("scale=%d:%d:flags=%s,", enc_->width, enc_->height, s_.generic.ScalerFlags().c_str());
+        chain += request_.video.filters +
+                 Fmt(",scale=%d:%d:flags=%s,", enc_->width, enc_->height, s_.generic.ScalerFlags().c_str());
+    else
+        chain += scaleIntoFrame(frame->width, frame->height,
+                                frame->sample_aspect_ratio.num ? frame->sample_aspect_ratio
+                                                               : source.st->sample_aspect_ratio,
+                                *enc_, s_.generic.ScalerFlags());
     chain += Fmt("format=pix_fmts=%s", ff.avutil.av_get_pix_fmt_name(enc_->pix_fmt));
     configureGraph(chain, args, true);
     graphW_ = frame->width;

@@ -13,6 +13,7 @@ namespace {
 
 // One row per fixture: the ffmpeg arguments that make it (output file appended).
 const std::map<std::string, std::string>& table() {
+    // clang-format off
     static const std::map<std::string, std::string> rows = {
         {"av.mp4", "-f lavfi -i testsrc=size=320x240:rate=25:duration=3 -f lavfi -i "
                    "sine=frequency=440:sample_rate=44100:duration=3 -ac 2 -c:v libx264 -preset ultrafast "
@@ -46,9 +47,18 @@ const std::map<std::string, std::string>& table() {
         {"tagged.m4a", "-f lavfi -i sine=duration=1 -c:a aac -metadata title=Song -metadata artist=Someone "
                        "-metadata album=Album -metadata genre=Jazz -metadata track=3 -metadata date=2009 "
                        "-metadata comment=nice -metadata copyright=Me -metadata creation_time=2020-01-02T03:04:05Z"},
+        // Flat pictures, so the black bars around a fitted picture can be measured.
+        {"flat_wide.mp4", "-f lavfi -i color=c=0xC0C0C0:size=640x360:rate=25:duration=1 -f lavfi -i "
+                          "sine=duration=1 -c:v libx264 -preset ultrafast -pix_fmt yuv420p -c:a aac -shortest"},
+        {"flat_standard.mp4", "-f lavfi -i color=c=0xC0C0C0:size=320x240:rate=25:duration=1 -f lavfi -i "
+                              "sine=duration=1 -c:v libx264 -preset ultrafast -pix_fmt yuv420p -c:a aac -shortest"},
+        {"flat_anamorphic.mp4", "-f lavfi -i color=c=0xC0C0C0:size=320x240:rate=25:duration=1 -f lavfi -i "
+                                "sine=duration=1 -vf setsar=4/3 -c:v libx264 -preset ultrafast -pix_fmt yuv420p "
+                                "-c:a aac -shortest"},
         {"anamorphic.mp4", "-f lavfi -i testsrc=size=320x240:rate=25:duration=2 -vf setsar=4/3 -c:v libx264 "
                            "-preset ultrafast -pix_fmt yuv420p"},
     };
+    // clang-format on
     return rows;
 }
 
@@ -84,8 +94,8 @@ std::string Path(const std::string& name) {
     // Generate under a private name and rename, so concurrent test processes never
     // see a half-written file.
     const fs::path temp = fs::path(Folder()) / ("tmp" + std::to_string(getpid()) + "_" + name);
-    const std::string cmd = "ffmpeg -nostdin -hide_banner -loglevel error -y " + row->second + " '" +
-                            temp.string() + "'";
+    const std::string cmd =
+        "ffmpeg -nostdin -hide_banner -loglevel error -y " + row->second + " '" + temp.string() + "'";
     if (std::system(cmd.c_str()) != 0 || !fs::exists(temp))
         throw std::runtime_error("cannot generate fixture " + name + " with: " + cmd);
     fs::rename(temp, target);

@@ -532,6 +532,60 @@ TEST_F(ConversionRunProof, AutomaticThreadsKeepDeviceStreamsAsOneThreadWritesThe
     std::filesystem::remove_all(root);
 }
 
+TEST_F(ConversionRunProof, AFixedFrameKeepsThePictureProportionsWithBars) {
+    struct TCase {
+        const char* Input;
+        double InputAspect; // as shown
+        TFormatId Format;
+        int Preset;
+        int LitWidth, LitHeight; // the picture inside the preset's frame
+    };
+    // MP4 preset 3 forces 640x420, FLV preset 3 320x240 (FLV keeps no pixel shape), AVI
+    // preset 0 1280x720 shown as 16:9.
+    const TCase cases[] = {
+        {"flat_wide.mp4", 16.0 / 9, fmtMP4, 3, 640, 360},
+        {"flat_standard.mp4", 4.0 / 3, fmtMP4, 3, 560, 420},
+        {"flat_anamorphic.mp4", 16.0 / 9, fmtMP4, 3, 640, 360},
+        {"flat_wide.mp4", 16.0 / 9, fmtFLV, 3, 320, 180},
+        {"flat_standard.mp4", 4.0 / 3, fmtFLV, 3, 320, 240},
+        {"flat_standard.mp4", 4.0 / 3, fmtAVI, 0, 960, 720},
+    };
+    const std::string root = Fixtures::ScratchFolder("proof_proportions");
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const TCase& c = cases[i];
+        const std::string folder = root + "/" + std::to_string(i);
+        ASSERT_TRUE(queue(selectionFor(FormatInfo(c.Format), c.Preset, folder), Fixtures::Path(c.Input)))
+            << encoder.LastErrMsg();
+    }
+    for (const TTerminateInfo& end : runQueuedTasks(encoder))
+        EXPECT_TRUE(end.Completed && !end.Failed) << end.ErrorMessage;
+
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const TCase& c = cases[i];
+        const std::string output = root + "/" + std::to_string(i) + "/" +
+                                   std::filesystem::path(c.Input).stem().string() +
+                                   std::string(FormatInfo(c.Format).Extension);
+        SCOPED_TRACE(std::string(c.Input) + " as " + std::string(FormatInfo(c.Format).Name) + " preset " +
+                     std::to_string(c.Preset));
+        const std::optional<TProbedFile> file = ProbeMedia(output);
+        ASSERT_TRUE(file && file->Video);
+        const std::optional<TLitArea> lit = LitAreaOfFirstPicture(output);
+        ASSERT_TRUE(lit);
+        EXPECT_NEAR(lit->Width, c.LitWidth, 4);
+        EXPECT_NEAR(lit->Height, c.LitHeight, 4);
+        // Centred, and shown in the input's shape.
+        EXPECT_NEAR(2 * lit->Left + lit->Width, file->Video->Width, 4);
+        EXPECT_NEAR(2 * lit->Top + lit->Height, file->Video->Height, 4);
+        const double frameAspect = file->Video->DisplayAspect > 0
+                                       ? file->Video->DisplayAspect
+                                       : static_cast<double>(file->Video->Width) / file->Video->Height;
+        const double shown =
+            frameAspect * lit->Width / file->Video->Width * file->Video->Height / lit->Height;
+        EXPECT_NEAR(shown, c.InputAspect, c.InputAspect * 0.02);
+    }
+    std::filesystem::remove_all(root);
+}
+
 std::vector<TFormatId> allFormatIds() {
     std::vector<TFormatId> ids;
     for (const TFormatInfo& format : AllFormats())

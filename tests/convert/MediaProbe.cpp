@@ -6,16 +6,20 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
-// ffprobe's "flat" writer: one key="value" per line.
-std::map<std::string, std::string> runProbe(const std::string& path, const std::string& entries) {
+std::string shellQuoted(const std::string& path) {
     std::string quoted = "'";
     for (char c : path)
         quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    quoted += "'";
-    const std::string cmd = "ffprobe -v error -of flat " + entries + " " + quoted;
+    return quoted + "'";
+}
+
+// ffprobe's "flat" writer: one key="value" per line.
+std::map<std::string, std::string> runProbe(const std::string& path, const std::string& entries) {
+    const std::string cmd = "ffprobe -v error -of flat " + entries + " " + shellQuoted(path);
     std::map<std::string, std::string> values;
     std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(cmd.c_str(), "r"), pclose);
     if (!pipe)
@@ -105,4 +109,31 @@ std::optional<TProbedFile> ProbeMedia(const std::string& path) {
         slot = s;
     }
     return file;
+}
+
+std::optional<TLitArea> LitAreaOfFirstPicture(const std::string& path) {
+    const std::optional<TProbedFile> file = ProbeMedia(path);
+    if (!file || !file->Video || file->Video->Width <= 0 || file->Video->Height <= 0)
+        return std::nullopt;
+    const int width = file->Video->Width, height = file->Video->Height;
+    const std::string cmd =
+        "ffmpeg -v error -i " + shellQuoted(path) + " -frames:v 1 -f rawvideo -pix_fmt gray -";
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(cmd.c_str(), "r"), pclose);
+    if (!pipe)
+        return std::nullopt;
+    std::vector<unsigned char> luma(static_cast<size_t>(width) * height);
+    if (std::fread(luma.data(), 1, luma.size(), pipe.get()) != luma.size())
+        return std::nullopt;
+    int left = width, top = height, right = -1, bottom = -1;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            if (luma[static_cast<size_t>(y) * width + x] > 64) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+    if (right < 0)
+        return TLitArea{};
+    return TLitArea{left, top, right - left + 1, bottom - top + 1};
 }

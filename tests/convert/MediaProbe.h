@@ -25,3 +25,10 @@ struct TProbedFile {
 
 // Empty when the tool cannot read the file.
 std::optional<TProbedFile> ProbeMedia(const std::string& path);
+
+// The part of the first picture that is not black bars, in pixels of the coded frame.
+struct TLitArea {
+    int Left = 0, Top = 0, Width = 0, Height = 0;
+};
+// Empty when the tool cannot decode a picture.
+std::optional<TLitArea> LitAreaOfFirstPicture(const std::string& path);
