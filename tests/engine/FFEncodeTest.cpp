@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <dirent.h>
 #include <filesystem>
@@ -15,6 +16,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <random>
 #include <set>
 #include <thread>
 
@@ -377,6 +379,75 @@ TEST_F(EncoderTest, StopWithWaitSurvivesTheFinalHandlerClearingTheTasks) {
         Encoder.Stop(true);
         ASSERT_TRUE(PumpUntil([&] { return cleared.load(); }));
         EXPECT_EQ(Encoder.TaskCount(), 0);
+    }
+}
+
+// The window's cancel at any moment of a run: before its first task, inside a task, between
+// tasks, while the run ends, after it ended. Every run must still count each task once,
+// raise one final notification, and leave the list empty after the run-end handler,
+// which waits for the counted ends on the notifier thread and clears the tasks on the
+// main thread, as the window does.
+TEST_F(EncoderTest, CancellingAtRandomMomentsAcrossManyRunsEndsEveryRunCleanly) {
+    const unsigned seed = std::random_device{}();
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    std::mt19937 random(seed);
+    TOutputOptions video = InitOutputOptions();
+    video.VideoCodec = "mpeg4";
+    video.AudioCodec = "mp2";
+    Encoder.OnVideoInputHook = nullptr;
+
+    // Set once: a notifier thread may still be leaving the handler when the next run starts.
+    std::mutex lock; // guards ended, finals, started
+    std::condition_variable counted;
+    int ended = 0, finals = 0, started = 0;
+    std::atomic<bool> cleared{false};
+    Encoder.OnTerminate = [&](TCustomEncoder& sender, TTerminateInfo info) {
+        std::unique_lock g(lock);
+        if (info.TaskIndex >= 0) {
+            ++ended;
+            counted.notify_all();
+            return;
+        }
+        ++finals;
+        // The count taken at the start, as the window keeps it: asking the encoder here
+        // would wait for a Stop that holds its list.
+        counted.wait(g, [&] { return ended >= started; });
+        g.unlock();
+        MainThread::Send([&] {
+            sender.ClearTasks();
+            cleared = true;
+        });
+    };
+
+    constexpr int kRuns = 40;
+    for (int run = 0; run < kRuns; ++run) {
+        SCOPED_TRACE("run " + std::to_string(run));
+        const int tasks = std::uniform_int_distribution<int>(1, 4)(random);
+        for (int t = 0; t < tasks; ++t) {
+            const std::string name = std::to_string(run) + "_" + std::to_string(t);
+            if (random() % 2)
+                Queue("audio.wav", name + ".wav", Wav());
+            else
+                Queue("video_only.mp4", name + ".avi", video);
+        }
+        {
+            std::lock_guard g(lock);
+            ended = finals = 0;
+            started = tasks;
+            cleared = false;
+        }
+        Encoder.StartTask(std::uniform_int_distribution<int>(1, 2)(random));
+        const int delayMs = random() % 5 == 0 ? 0 : std::uniform_int_distribution<int>(0, 250)(random);
+        const auto cancelAt = std::chrono::steady_clock::now() + std::chrono::milliseconds(delayMs);
+        while (std::chrono::steady_clock::now() < cancelAt && !cleared)
+            MainThread::WaitAndProcess(1ms);
+        if (!cleared)
+            Encoder.Stop(true);
+        ASSERT_TRUE(PumpUntil([&] { return cleared.load(); }));
+        EXPECT_EQ(Encoder.TaskCount(), 0);
+        std::lock_guard g(lock);
+        EXPECT_EQ(ended, tasks);
+        EXPECT_EQ(finals, 1);
     }
 }
 
