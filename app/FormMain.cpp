@@ -1,25 +1,25 @@
 #include "FormMain.h"
 
+#include "ConversionRunPage.h"
 #include "EditionFile.h"
 #include "EditionSetup.h"
-#include "ConversionRunPage.h"
 #include "EditionTable.h"
 #include "FFLoad.h"
 #include "FormLog.h"
 #include "FormShutdown.h"
 #include "FormatPage.h"
+#include "ImageButton.h"
 #include "InputListPage.h"
 #include "Links.h"
-#include "Placement.h"
-#include "Settings.h"
-#include "SettingsFolder.h"
-#include "Wizard.h"
-#include "ImageButton.h"
 #include "LinksMenu.h"
 #include "MainThread.h"
 #include "PageControl.h"
+#include "Placement.h"
 #include "PowerAction.h"
+#include "Settings.h"
+#include "SettingsFolder.h"
 #include "SkinForm.h"
+#include "Wizard.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -29,7 +29,7 @@
 #include <QLabel>
 #include <QMimeData>
 #include <QScreen>
-
+#include <cstdio>
 #include <stdexcept>
 
 namespace {
@@ -100,10 +100,10 @@ TFormMain::~TFormMain() {
 void TFormMain::CreateConversionPages() {
     FFEncoder = std::make_unique<TFFEncoder>();
     auto log = [this](const QString& line) { AppendLogLine(line); };
-    InputListPage =
-        std::make_unique<TInputListPage>(*this, *Pages.NextGrid, FFEncoder->Decoder(), globals_, services_, log);
-    InputListPage->BindActions({Wizard->ActionAdd, Wizard->ActionDelete, Wizard->ActionClear, Wizard->ActionMoveUp,
-                                Wizard->ActionMoveDown, Wizard->ActionPlay});
+    InputListPage = std::make_unique<TInputListPage>(*this, *Pages.NextGrid, FFEncoder->Decoder(), globals_,
+                                                     services_, log);
+    InputListPage->BindActions({Wizard->ActionAdd, Wizard->ActionDelete, Wizard->ActionClear,
+                                Wizard->ActionMoveUp, Wizard->ActionMoveDown, Wizard->ActionPlay});
 
     TFormatPageWidgets format;
     format.ClassButtons = {ButtonToFormatVideo, ButtonToFormatDevice, ButtonToFormatAudio};
@@ -114,10 +114,10 @@ void TFormMain::CreateConversionPages() {
     Wizard->Hooks.ShowFormatSelection = [this] { FormatPage->ShowSelection(); };
     Wizard->Hooks.TakeFormatSelection = [this] { FormatPage->TakeSelection(); };
 
-    const TConversionRunWidgets run{Pages.NextGrid,         Pages.ListViewConverting, Pages.LabelCurrentFileTitle,
-                                    Pages.LabelCurrentFile, Pages.LabelEstimated,     Pages.LabelElapsed,
-                                    Pages.LabelTimeLeft,    Pages.ProgressBar,        Pages.LabelProgress,
-                                    Pages.CheckBoxPlayASound, Pages.CheckBoxShutdown, Pages.CheckBoxPreview};
+    const TConversionRunWidgets run{
+        Pages.NextGrid,       Pages.ListViewConverting, Pages.LabelCurrentFileTitle, Pages.LabelCurrentFile,
+        Pages.LabelEstimated, Pages.LabelElapsed,       Pages.LabelTimeLeft,         Pages.ProgressBar,
+        Pages.LabelProgress,  Pages.CheckBoxPlayASound, Pages.CheckBoxShutdown,      Pages.CheckBoxPreview};
     TConversionRunHooks hooks;
     hooks.AppendLogLine = log;
     hooks.ShowConversionSummary = [this] { Wizard->ShowConversionSummary(); };
@@ -183,14 +183,16 @@ void TFormMain::CreatePages() {
     LabelFinishTitle2 = NewLabel(TabSheetStep4, "LabelFinishTitle2", finishedAgain, QPoint(20, 44));
     LabelFinishedDownloading1 = NewLabel(TabSheetStep7, "LabelFinishedDownloading1",
                                          QStringLiteral("%s has finished the downloading."), QPoint(20, 20));
-    LabelFinishedDownloading2 = NewLabel(TabSheetStep7, "LabelFinishedDownloading2", finishedAgain, QPoint(20, 44));
+    LabelFinishedDownloading2 =
+        NewLabel(TabSheetStep7, "LabelFinishedDownloading2", finishedAgain, QPoint(20, 44));
 
     RzPageControlToFormat = new TPageControl(TabSheetStep2);
     RzPageControlToFormat->setObjectName(QStringLiteral("RzPageControlToFormat"));
-    RzPageControlToFormat->SetBounds(kFormatPagesBounds.x(), kFormatPagesBounds.y(), kFormatPagesBounds.width(),
-                                     kFormatPagesBounds.height());
+    RzPageControlToFormat->SetBounds(kFormatPagesBounds.x(), kFormatPagesBounds.y(),
+                                     kFormatPagesBounds.width(), kFormatPagesBounds.height());
     TabSheetToFormatVideo = NewPage(RzPageControlToFormat, "TabSheetToFormatVideo", QStringLiteral("Video"));
-    TabSheetToFormatDevice = NewPage(RzPageControlToFormat, "TabSheetToFormatDevice", QStringLiteral("Device"));
+    TabSheetToFormatDevice =
+        NewPage(RzPageControlToFormat, "TabSheetToFormatDevice", QStringLiteral("Device"));
     TabSheetToFormatAudio = NewPage(RzPageControlToFormat, "TabSheetToFormatAudio", QStringLiteral("Audio"));
 }
 
@@ -220,6 +222,7 @@ bool TFormMain::FormCreate() {
     const QString title = ApplicationTitle();
     edition_ = FindEditionRow(title.toStdString(), TEditionLookup::elStartup);
     if (std::optional<QString> error = ApplyEditionProfile(*this)) {
+        ReportSetUpStop(*error);
         TMessageRequest request{*error, title, TMsgDlgType::mtError, {}, QMessageBox::Ok};
         services_.Dialogs.MessageDialog(this, request);
         return false;
@@ -258,8 +261,14 @@ bool TFormMain::LoadMediaLibraries() {
     FFEngineStart();
     if (FFEncoder->LibrariesLoaded() || FFEncoder->LoadLibraries(exeDir_ + "lib"))
         return true;
-    AppendLogLine(QString::fromStdString(FFEncoder->LastErrMsg()));
+    ReportSetUpStop(QString::fromStdString(FFEncoder->LastErrMsg()));
     return false;
+}
+
+void TFormMain::ReportSetUpStop(const QString& reason) {
+    AppendLogLine(reason);
+    // Also for a user who started the program from a terminal.
+    std::fprintf(stderr, "%s\n", reason.toLocal8Bit().constData());
 }
 
 void TFormMain::UpdateClipboardFlag() {
@@ -288,7 +297,8 @@ bool TFormMain::event(QEvent* event) {
         return QWidget::event(event);
     if (type == pmDeferredShow) {
         DeferredShow();
-    } else if (auto handler = messageHandlers_.find(type); handler != messageHandlers_.end() && handler->second) {
+    } else if (auto handler = messageHandlers_.find(type);
+               handler != messageHandlers_.end() && handler->second) {
         handler->second();
     }
     return true;
@@ -297,9 +307,11 @@ bool TFormMain::event(QEvent* event) {
 void TFormMain::DeferredShow() {
     show();
     const bool toolsWording = edition_ && edition_->ToolsWording;
-    LabelMoreTools->setText(toolsWording ? QStringLiteral("more tools...") : QStringLiteral("more free tools..."));
+    LabelMoreTools->setText(toolsWording ? QStringLiteral("more tools...")
+                                         : QStringLiteral("more free tools..."));
     LabelMoreTools->adjustSize();
-    ActionMoreFreeTools->setText(toolsWording ? QStringLiteral("More Tools...") : QStringLiteral("More Free Tools..."));
+    ActionMoreFreeTools->setText(toolsWording ? QStringLiteral("More Tools...")
+                                              : QStringLiteral("More Free Tools..."));
 }
 
 void TFormMain::ButtonMinClick() {

@@ -5,7 +5,6 @@
 #include "WizardPages.h"
 
 #include <QWidget>
-
 #include <array>
 #include <functional>
 #include <map>
@@ -134,6 +133,8 @@ private:
     void CreateFormatButtons();
     void CreateConversionPages();
     void AppendLogLine(const QString& line);
+    // The reason the set-up stopped: into the log and onto standard error.
+    void ReportSetUpStop(const QString& reason);
     void DeferredShow();
     void UpdateClipboardFlag();
     // Saves the settings and both placements; errors are shown, closing goes on.

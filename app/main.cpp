@@ -4,6 +4,7 @@
 #include "FormMain.h"
 #include "MainThreadBridge.h"
 #include "Services.h"
+#include "StoppedSetUp.h"
 
 #include <QApplication>
 
@@ -19,6 +20,7 @@ int main(int argc, char* argv[]) {
     TFormLog formLog(services.Bundle());
     TFormMain formMain(globals, services.Bundle(), exeDir);
     AttachLogWindow(formMain, formLog);
-    formMain.FormCreate();
+    if (!formMain.FormCreate())
+        return RunStoppedSetUp(formLog);
     return QApplication::exec();
 }
