@@ -62,7 +62,9 @@ struct CountingView : IDownloadView {
 };
 
 struct Figure {
-    double seconds = 1e9;
+    double seconds = 1e9;       // the best round's
+    std::vector<double> rounds; // every round's, while keeping the best
+    double cpuSeconds = 0;      // a program's user and system time, the highest round's
     long peakKB = 0;
     int updates = 0;
     bool ok = true;
@@ -127,6 +129,8 @@ Figure RunProgram(const std::vector<std::string>& args) {
     wait4(pid, &status, 0, &usage);
     f.seconds = std::chrono::duration<double>(Clock::now() - t0).count();
     f.peakKB = usage.ru_maxrss;
+    f.cpuSeconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                   static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     f.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
     return f;
 }
@@ -134,13 +138,24 @@ Figure RunProgram(const std::vector<std::string>& args) {
 void Keep(Figure& best, const Figure& f) {
     best.ok = best.ok && f.ok;
     best.seconds = std::min(best.seconds, f.seconds);
+    best.rounds.push_back(f.seconds);
     best.peakKB = std::max(best.peakKB, f.peakKB);
+    best.cpuSeconds = std::max(best.cpuSeconds, f.cpuSeconds);
     best.updates = std::max(best.updates, f.updates);
 }
 
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
 void Print(const char* name, const Figure& f, double mb, const Figure& curl) {
-    std::printf("%-24s %7.3f s %8.1f MB/s  %5.2fx curl  %7.1f MB peak%s\n", name, f.seconds, mb / f.seconds,
-                f.seconds / curl.seconds, static_cast<double>(f.peakKB) / 1024, f.ok ? "" : "  (FAILED)");
+    std::printf("%-22s %7.3f s %7.1f MB/s %5.2fx curl | median %7.3f s %5.2fx curl | %6.1f MB peak%s\n", name,
+                f.seconds, mb / f.seconds, f.seconds / curl.seconds, Median(f.rounds),
+                Median(f.rounds) / Median(curl.rounds), static_cast<double>(f.peakKB) / 1024,
+                f.ok ? "" : "  (FAILED)");
+    if (f.cpuSeconds > 0)
+        std::printf("%-22s cpu %.3f s (the highest round's)\n", "", f.cpuSeconds);
 }
 
 } // namespace
