@@ -8,14 +8,15 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <random>
 #include <unistd.h>
 
 namespace {
 
 constexpr std::string_view kUnsafeChars = "\\/:*?\"<>|";
 constexpr int kLastFreeNumber = 32768;
-constexpr std::string_view kPartPattern = ".mediawiz-XXXXXX.part";
-constexpr int kPartSuffixLength = 5; // ".part"
+constexpr std::size_t kPartNameLength = 6;
+constexpr int kPartNameAttempts = 100;
 
 std::string CleanName(std::string name) {
     for (char& c : name) {
@@ -77,13 +78,26 @@ std::string FitFileName(std::string_view stem, std::string_view tail, std::size_
     return std::string(stem) + std::string(tail);
 }
 
+// Names are drawn here rather than by mkstemps, which makes the file private: a saved
+// video gets the permissions the user's umask gives any new file.
 TFileResult CreatePartFile(const std::string& folder) {
-    std::string path = WithTrailingBackslash(folder) + std::string(kPartPattern);
-    const int fd = ::mkstemps(path.data(), kPartSuffixLength);
-    if (fd < 0)
-        return {{}, std::strerror(errno)};
-    ::close(fd);
-    return {path, {}};
+    static constexpr std::string_view kNameChars = "abcdefghijklmnopqrstuvwxyz0123456789";
+    std::random_device random;
+    std::uniform_int_distribution<std::size_t> pick(0, kNameChars.size() - 1);
+    for (int attempt = 0; attempt < kPartNameAttempts; ++attempt) {
+        std::string name(kPartNameLength, ' ');
+        for (char& c : name)
+            c = kNameChars[pick(random)];
+        const std::string path = WithTrailingBackslash(folder) + ".mediawiz-" + name + ".part";
+        const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            ::close(fd);
+            return {path, {}};
+        }
+        if (errno != EEXIST)
+            break;
+    }
+    return {{}, std::strerror(errno)};
 }
 
 TFileResult MoveToFreeName(const std::string& partPath, const std::string& folder, const std::string& name) {

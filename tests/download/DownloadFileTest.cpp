@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 
@@ -77,6 +78,19 @@ TEST_F(DownloadFileTest, ANumberedLongNameStillFits) {
     ASSERT_TRUE(first.Ok() && second.Ok()) << first.Error << second.Error;
     EXPECT_EQ(fs::path(first.Path).filename().string(), std::string(251, 'x') + ".mp4");
     EXPECT_EQ(fs::path(second.Path).filename().string(), std::string(248, 'x') + "(1).mp4");
+}
+
+TEST_F(DownloadFileTest, APartFileIsNewAndGetsTheUmasksPermissions) {
+    const mode_t previous = ::umask(027);
+    const TFileResult first = CreatePartFile(dir_);
+    const TFileResult second = CreatePartFile(dir_);
+    ::umask(previous);
+    ASSERT_TRUE(first.Ok() && second.Ok());
+    EXPECT_NE(first.Path, second.Path);
+    EXPECT_EQ(fs::file_size(first.Path), 0u);
+    EXPECT_EQ(fs::status(first.Path).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(fs::path(first.Path).filename().string().front(), '.') << "hidden while it grows";
 }
 
 TEST_F(DownloadFileTest, AMissingFolderGivesTheSystemsReason) {
