@@ -400,7 +400,7 @@ void TOutputStream::configureGraph(const std::string& chain, const std::string& 
     const TFFEntries& ff = FF();
     graph_.reset(ff.avfilter.avfilter_graph_alloc());
     AVFilterGraph* g = graph_.get();
-    g->nb_threads = 1;
+    g->nb_threads = s_.threads; // the scaler's slices follow the task's threads
     g->scale_sws_opts = ff.avutil.av_strdup(("flags=" + s_.generic.ScalerFlags()).c_str());
     src_ = sink_ = nullptr;
     const char* srcName = video ? "buffer" : "abuffer";
