@@ -25,6 +25,7 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMimeData>
@@ -255,6 +256,14 @@ bool TFormMain::FormCreate() {
     RzPageControlToFormat->SetTabsVisible(false);
     PostPrivateMessage(pmDeferredShow);
     return true;
+}
+
+void TFormMain::OpenFiles(const QStringList& paths) {
+    QStringList absolute;
+    for (const QString& path : paths)
+        absolute << QFileInfo(path).absoluteFilePath();
+    Wizard->ShowInputPage();
+    InputListPage->DropFiles(absolute);
 }
 
 bool TFormMain::LoadMediaLibraries() {

@@ -46,6 +46,11 @@ public:
     // error or missing media libraries); the window then stays as far as it got.
     bool FormCreate();
 
+    // Files named on the window's command line, after a FormCreate that succeeded: the
+    // input page of the convert route is shown and the files are added as if dropped.
+    // Relative paths are taken from the current folder.
+    void OpenFiles(const QStringList& paths);
+
     TGlobalVars& Globals() { return globals_; }
     TServices& Services() { return services_; }
     const std::string& ExeDir() const { return exeDir_; }

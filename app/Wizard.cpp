@@ -213,6 +213,12 @@ void TWizard::ShowFirstPage() {
     UpdatePageTexts();
 }
 
+void TWizard::ShowInputPage() {
+    pages_.RadioButtonConvertVideo->setChecked(true);
+    SelectPage(TWizardPage::Step1);
+    UpdatePageTexts();
+}
+
 void TWizard::EnterFormatPage() {
     pages_.EditOutputDir->setText(globals_.OutputFileDir);
     if (Hooks.ShowFormatSelection)

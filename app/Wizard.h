@@ -45,6 +45,8 @@ public:
 
     void UpdatePageTexts();
     void ShowFirstPage();
+    // The input page, reached on the convert route whatever the current page.
+    void ShowInputPage();
     void EnterFormatPage();
     void LeaveFormatPage();
     void EnterLinkPage();

@@ -5,11 +5,15 @@
 #include "MainThreadBridge.h"
 #include "Services.h"
 #include "StoppedSetUp.h"
+#include "TerminationSignal.h"
 
 #include <QApplication>
+#include <cstdlib>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    // Ties the window to the installed desktop entry (its icon and name in the shell).
+    QGuiApplication::setDesktopFileName(QStringLiteral("mediawiz"));
     InstallMainThreadBridge();
     const std::string exeDir = ExecutableDir();
     StartEdition(exeDir);
@@ -20,7 +24,13 @@ int main(int argc, char* argv[]) {
     TFormLog formLog(services.Bundle());
     TFormMain formMain(globals, services.Bundle(), exeDir);
     AttachLogWindow(formMain, formLog);
+    CloseOnTerminationSignal(formMain);
     if (!formMain.FormCreate())
-        return RunStoppedSetUp(formLog);
+        return TerminationHandled() ? EXIT_FAILURE : RunStoppedSetUp(formLog);
+    // The files named on the command line (the desktop entry's %F), once the window shows.
+    const QStringList files = QApplication::arguments().mid(1);
+    if (!files.isEmpty())
+        QMetaObject::invokeMethod(
+            &formMain, [&formMain, files] { formMain.OpenFiles(files); }, Qt::QueuedConnection);
     return QApplication::exec();
 }

@@ -2,6 +2,8 @@
 // sounds into a folder laid out as the program expects beside its executable:
 //   sounds/res/<skin files>, sounds/done.wav, sounds/fail.wav,
 //   icons/<icon>.png, formats/<format>_<state>.png
+// and the desktop entry's icon in the icon theme's layout:
+//   hicolor/<n>x<n>/apps/mediawiz.png
 // Usage: mediawiz-resources OUTPUT_DIR
 
 #include <QDir>
@@ -249,11 +251,16 @@ const TIconRow kIcons[] = {
     {"studio", QColor(0x3d, 0x8b, 0x3d), "S"},
 };
 
-QImage DrawIcon(const TIconRow& row) {
-    QImage image(64, 64, QImage::Format_ARGB32_Premultiplied);
+// The sizes of the desktop entry's icon in the icon theme.
+constexpr int kDesktopIconSizes[] = {16, 24, 32, 48, 64, 128, 256};
+
+// Drawn on a 64-pixel design grid, scaled to the size asked for.
+QImage DrawIcon(const TIconRow& row, int size = 64) {
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size / 64.0, size / 64.0);
     QLinearGradient fill(0, 0, 0, 64);
     fill.setColorAt(0, row.Color.lighter(125));
     fill.setColorAt(1, row.Color);
@@ -397,6 +404,12 @@ int main(int argc, char* argv[]) {
         Save(DrawBottomButton(main, state), skin + "bottom_" + QString::number(state + 1) + ".bmp", "BMP");
     for (const TIconRow& row : kIcons)
         Save(DrawIcon(row), icons + QString::fromLatin1(row.Name) + ".png", "PNG");
+    // The default edition's icon.
+    for (int size : kDesktopIconSizes) {
+        const QString folder = out.filePath(QStringLiteral("hicolor/%1x%1/apps/").arg(size));
+        QDir().mkpath(folder);
+        Save(DrawIcon(kIcons[0], size), folder + QStringLiteral("mediawiz.png"), "PNG");
+    }
     for (const TFormatRow& row : kFormats) {
         for (int state = 0; state < 3; ++state)
             Save(DrawFormatButton(row, state),

@@ -2,15 +2,22 @@
 #include "GalleryShot.h"
 
 #include "EditionTable.h"
+#include "Fixtures.h"
 #include "ImageButton.h"
+#include "InputRowTexts.h"
 #include "MainThread.h"
 #include "PageControl.h"
 #include "Settings.h"
+#include "SlideGrid.h"
+#include "Wizard.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
+#include <QRadioButton>
 #include <QRegion>
 #include <QScreen>
 
@@ -297,4 +304,37 @@ TEST(FormMain, PrivateMessagesArePostedOrSentToOneHandler) {
     notifier.join();
     EXPECT_EQ(ended, 1);
     EXPECT_EQ(endedOn, std::this_thread::get_id());
+}
+
+TEST(FormMain, FilesOnTheCommandLineGoToTheInputPageAsIfDropped) {
+    // An edition that starts on the mode page.
+    FormUnderTest t(Edition("Name=Vantoleaf Video Converter\nDownload=1\nMP4=1\n"));
+    ASSERT_TRUE(t.form->FormCreate());
+    QApplication::processEvents();
+    ASSERT_EQ(t.form->PageControlMain->currentWidget(), t.form->TabSheetMode);
+    ASSERT_FALSE(t.form->Pages.RadioButtonConvertVideo->isChecked());
+
+    const QString video = QString::fromStdString(Fixtures::Path("av.mp4"));
+    const QString audio = QString::fromStdString(Fixtures::Path("audio.mp3"));
+    const QDir folder(QString::fromStdString(Fixtures::ScratchFolder("CommandLineFiles")));
+    // Extensions a drop refuses are left out, as they are from a drop.
+    const QString mpeg = folder.filePath("clip.MPEG");
+    QFile::copy(video, mpeg);
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(QFileInfo(audio).path());
+    t.form->OpenFiles({video, QFileInfo(audio).fileName(), mpeg, folder.filePath("readme.txt")});
+    QDir::setCurrent(previous);
+
+    EXPECT_EQ(t.form->PageControlMain->currentWidget(), t.form->TabSheetStep1);
+    EXPECT_TRUE(t.form->Pages.RadioButtonConvertVideo->isChecked());
+    EXPECT_EQ(
+        t.form->LabelTitle->text(),
+        "Select the videos you want to convert. Use \"Move Up\" and \"Move Down\" to change the order.");
+    // Back is offered: this edition has the mode page to go back to.
+    EXPECT_TRUE(t.form->Wizard->ActionBack->isEnabled());
+    const TSlideGrid& grid = *t.form->Pages.NextGrid;
+    ASSERT_EQ(grid.rowCount(), 2);
+    EXPECT_EQ(grid.item(0, NxTextColumnFileFullName)->text(), video);
+    EXPECT_EQ(grid.item(1, NxTextColumnFileFullName)->text(), audio);
+    EXPECT_TRUE(t.services.Dialogs.Shown.empty());
 }
