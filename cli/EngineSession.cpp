@@ -4,19 +4,6 @@
 #include "FFLog.h"
 #include "PathUtils.h"
 
-#include <filesystem>
-#include <system_error>
-
-namespace {
-
-std::string executableFolder() {
-    std::error_code ec;
-    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    return ec ? std::string() : WithTrailingBackslash(exe.parent_path().string());
-}
-
-} // namespace
-
 TEngineSession::TEngineSession() {
     FFEngineStart();
     encoder_ = std::make_unique<TFFEncoder>();
@@ -29,7 +16,7 @@ TEngineSession::~TEngineSession() {
 }
 
 bool TEngineSession::Load() {
-    return encoder_->LibrariesLoaded() || encoder_->LoadLibraries(executableFolder() + "lib");
+    return encoder_->LibrariesLoaded() || encoder_->LoadLibraries(ExecutableFolder() + "lib");
 }
 
 void TEngineSession::SetLogSink(std::function<void(const std::string&)> sink) {

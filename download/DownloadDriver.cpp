@@ -1,10 +1,12 @@
 #include "DownloadDriver.h"
 
 #include "DownloadFile.h"
+#include "MainThread.h"
 #include "PageText.h"
 #include "WinHTTP.h"
 
 #include <cstdio>
+#include <filesystem>
 
 namespace {
 
@@ -81,16 +83,19 @@ TDownloadDriver::~TDownloadDriver() {
     *alive_ = false;
     pageHTTP_.Abort(true, false);
     videoHTTP_.Abort(true, false);
-    RemovePartFile();
+    RemovePartFiles();
 }
 
 void TDownloadDriver::StartRun(const std::vector<std::string>& links, const TDownloadSettings& settings) {
     settings_ = settings;
     service_ = CurrentVideoService();
+    resolver_ = CurrentVideoResolver();
+    ++runSerial_;
     run_.Start(links, settings.PreferQuality, settings.Slots, settings.SlotCount);
     running_ = true;
     cancelling_ = false;
     view_.ShowRows(links);
+    view_.Log(ResolverLogLine(resolver_));
     view_.PostNextRow();
 }
 
@@ -103,6 +108,17 @@ void TDownloadDriver::NextRow() {
     }
     const TDownloadRow& row = run_.Current();
     view_.SetCurrentFile(row.Name);
+    if (resolver_.External()) {
+        TRowUpdate update;
+        update.Status = kStatusGettingPage;
+        UpdateCurrentRow(update);
+        if (resolverProcess_.Start(ResolverCommand(resolver_, row.Link), settings_.ResolverTimeout,
+                                   [this](const TChildOutcome& outcome) { ResolverDone(outcome); }))
+            step_ = TStep::Resolve;
+        else
+            FailRow("the resolver could not start");
+        return;
+    }
     pageHTTP_.URL = row.Link;
     pageHTTP_.OutputFileName.clear();
     if (pageHTTP_.Start(false))
@@ -133,10 +149,23 @@ void TDownloadDriver::Cancel() {
     cancelling_ = true;
     // Between two steps nothing is running that could report the stop. A transfer that
     // has already ended reports its outcome instead of the abort; either ends the run.
-    if (step_ == TStep::Idle)
+    switch (step_) {
+    case TStep::Idle:
         EndRun(true);
-    else
-        (step_ == TStep::Page ? pageHTTP_ : videoHTTP_).Abort(true, false);
+        break;
+    case TStep::Page:
+        pageHTTP_.Abort(true, false);
+        break;
+    case TStep::Resolve:
+        resolverProcess_.Cancel();
+        break;
+    case TStep::Video:
+        videoHTTP_.Abort(true, false);
+        break;
+    case TStep::Join:
+        join_.Cancel();
+        break;
+    }
 }
 
 void TDownloadDriver::WinHTTPGetRealURLProgress(std::int64_t dataSize, std::int64_t bytesRead,
@@ -151,7 +180,30 @@ void TDownloadDriver::WinHTTPGetRealURLProgress(std::int64_t dataSize, std::int6
 void TDownloadDriver::WinHTTPGetRealURLDone(THTTPStream* stream) {
     step_ = TStep::Idle;
     const std::string page = DecodePageBytes(StreamText(stream));
-    run_.PageAnalysed(ExtractTitle(page), BuildDownloadAddress(page, service_.Host));
+    RowAnalysed(ExtractTitle(page), BuildDownloadAddress(page, service_.Host));
+}
+
+void TDownloadDriver::ResolverDone(const TChildOutcome& outcome) {
+    step_ = TStep::Idle;
+    if (outcome.Cancelled) {
+        EndRun(true);
+        return;
+    }
+    if (!outcome.Ok()) {
+        FailRow(outcome.Error);
+        return;
+    }
+    TVideoInfoResult answer = ReadVideoInfo(outcome.Output);
+    if (!answer.Ok()) {
+        FailRow(answer.Error);
+        return;
+    }
+    info_ = std::move(answer.Info);
+    RowAnalysed(info_.Title, {});
+}
+
+void TDownloadDriver::RowAnalysed(const std::string& title, const std::string& address) {
+    run_.PageAnalysed(title, address);
     const TDownloadRow& row = run_.Current();
     view_.SetRowName(run_.CurrentRow(), row.Name);
     view_.SetCurrentFile(row.Name);
@@ -182,13 +234,17 @@ void TDownloadDriver::WinHTTPGetRealURLAborted() {
 void TDownloadDriver::WinHTTPDownloadProgress(std::int64_t dataSize, std::int64_t bytesRead,
                                               std::int64_t elapsed, std::int64_t timeLeft, int percent) {
     view_.SetQuality(run_.AttemptDescription());
+    // The parts of a joined quality show as one download.
+    partElapsedSec_ = elapsed;
     TRowUpdate update;
     update.Status = kStatusDownloading;
-    update.SizeBytes = dataSize;
+    update.SizeBytes = partsBytes_ + dataSize;
     update.TimeLeftSec = timeLeft;
-    update.ElapsedSec = elapsed;
-    update.Percent = percent;
-    update.Speed = SpeedText(bytesRead, elapsed);
+    update.ElapsedSec = partsElapsedSec_ + elapsed;
+    update.Percent = partsBytes_ > 0 && update.SizeBytes > 0
+                         ? static_cast<int>((partsBytes_ + bytesRead) * 100 / update.SizeBytes)
+                         : percent;
+    update.Speed = SpeedText(partsBytes_ + bytesRead, update.ElapsedSec);
     UpdateCurrentRow(update);
 }
 
@@ -196,20 +252,83 @@ void TDownloadDriver::WinHTTPDownloadDone(std::int64_t fileSize) {
     step_ = TStep::Idle;
     const std::string writeError = videoHTTP_.OutputFileError();
     if (!writeError.empty()) {
-        RemovePartFile();
+        RemovePartFiles();
         FailRow(writeError);
         return;
     }
+    partsBytes_ += fileSize;
+    partsElapsedSec_ += partElapsedSec_;
+    partElapsedSec_ = 0;
+    if (partFiles_.size() < plan_.Parts.size()) {
+        if (cancelling_) {
+            EndRun(true);
+            return;
+        }
+        // The component takes its next start once this event has returned.
+        MainThread::Post([this, alive = alive_, serial = runSerial_] {
+            if (*alive && running_ && serial == runSerial_)
+                StartPart();
+        });
+        return;
+    }
+    if (plan_.Joined())
+        StartJoin();
+    else
+        SaveVideo(partsBytes_);
+}
+
+void TDownloadDriver::StartJoin() {
+    if (cancelling_) {
+        EndRun(true);
+        return;
+    }
+    const TFileResult output = CreatePartFile(settings_.Folder);
+    if (!output.Ok()) {
+        RemovePartFiles();
+        FailRow(output.Error);
+        return;
+    }
+    partFiles_.push_back(output.Path);
+    std::string error;
+    // The container is named by the quality's extension: ".mp4" is the "mp4" muxer.
+    if (join_.Start(
+            partFiles_[0], partFiles_[1], output.Path, plan_.Extension.substr(1),
+            [this](const std::string& joinError) { JoinDone(joinError); }, error)) {
+        step_ = TStep::Join;
+        return;
+    }
+    RemovePartFiles();
+    FailRow("the video and audio could not be joined: " + error);
+}
+
+void TDownloadDriver::JoinDone(const std::string& error) {
+    step_ = TStep::Idle;
+    if (cancelling_) {
+        EndRun(true);
+        return;
+    }
+    if (!error.empty()) {
+        RemovePartFiles();
+        FailRow("the video and audio could not be joined: " + error);
+        return;
+    }
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(partFiles_.back(), ec);
+    SaveVideo(ec ? partsBytes_ : static_cast<std::int64_t>(size));
+}
+
+void TDownloadDriver::SaveVideo(std::int64_t fileSize) {
     const TDownloadRow& row = run_.Current();
     const std::string name =
-        DownloadFileName(row.Title.empty() ? std::string() : row.Name, run_.AttemptExtension(), row.Link);
-    const TFileResult saved = MoveToFreeName(partFile_, settings_.Folder, name);
+        DownloadFileName(row.Title.empty() ? std::string() : row.Name, plan_.Extension, row.Link);
+    const TFileResult saved = MoveToFreeName(partFiles_.back(), settings_.Folder, name);
     if (!saved.Ok()) {
-        RemovePartFile();
+        RemovePartFiles();
         FailRow(saved.Error);
         return;
     }
-    partFile_.clear();
+    partFiles_.pop_back();
+    RemovePartFiles();
     run_.RowSaved(saved.Path);
     // The last progress report may be older than the end of the transfer.
     TRowUpdate update;
@@ -222,11 +341,19 @@ void TDownloadDriver::WinHTTPDownloadDone(std::int64_t fileSize) {
 
 void TDownloadDriver::WinHTTPDownloadAnyError() {
     step_ = TStep::Idle;
-    RemovePartFile();
+    RemovePartFiles();
     const std::string writeError = videoHTTP_.OutputFileError();
     // A video that cannot be written fails in every quality: the row fails at once.
-    if (!writeError.empty() || cancelling_ || !settings_.PreferQuality) {
+    if (!writeError.empty()) {
         FailRow(writeError);
+        return;
+    }
+    AttemptFailed();
+}
+
+void TDownloadDriver::AttemptFailed() {
+    if (cancelling_ || !settings_.PreferQuality) {
+        FailRow();
         return;
     }
     view_.PostNextQuality();
@@ -234,24 +361,59 @@ void TDownloadDriver::WinHTTPDownloadAnyError() {
 
 void TDownloadDriver::WinHTTPDownloadAborted() {
     step_ = TStep::Idle;
-    RemovePartFile();
+    RemovePartFiles();
     EndRun(true);
 }
 
 void TDownloadDriver::StartAttempt() {
-    const TFileResult part = CreatePartFile(settings_.Folder);
-    if (!part.Ok()) {
-        FailRow(part.Error);
+    partsBytes_ = 0;
+    partsElapsedSec_ = 0;
+    partElapsedSec_ = 0;
+    if (!resolver_.External()) {
+        TVideoFormat page;
+        page.Url = run_.AttemptAddress();
+        plan_ = {{page}, std::string(run_.AttemptExtension()), {}};
+        StartPart();
         return;
     }
-    partFile_ = part.Path;
-    videoHTTP_.URL = run_.AttemptAddress();
-    videoHTTP_.OutputFileName = partFile_;
+    plan_ = ChooseFormats(info_, AttemptCode(settings_.Slots, run_.Attempt()));
+    if (!plan_.Error.empty()) {
+        FailRow(plan_.Error);
+        return;
+    }
+    // A quality the service does not offer fails at once, as a failed download would.
+    if (!plan_.Offered()) {
+        if (settings_.PreferQuality)
+            AttemptFailed();
+        else
+            FailRow("no offered format holds both video and audio");
+        return;
+    }
+    StartPart();
+}
+
+void TDownloadDriver::StartPart() {
+    const TVideoFormat& part = plan_.Parts[partFiles_.size()];
+    const TFileResult file = CreatePartFile(settings_.Folder);
+    if (!file.Ok()) {
+        RemovePartFiles();
+        FailRow(file.Error);
+        return;
+    }
+    partFiles_.push_back(file.Path);
+    if (resolver_.External()) {
+        TRowUpdate update;
+        update.Address = part.Url;
+        UpdateCurrentRow(update);
+    }
+    videoHTTP_.URL = part.Url;
+    videoHTTP_.AddHeaders = part.Headers;
+    videoHTTP_.OutputFileName = file.Path;
     if (videoHTTP_.Start(false)) {
         step_ = TStep::Video;
         return;
     }
-    RemovePartFile();
+    RemovePartFiles();
     FailRow("the video transfer could not start");
 }
 
@@ -281,13 +443,12 @@ void TDownloadDriver::EndRun(bool cancelled) {
     if (!running_)
         return;
     running_ = false;
-    RemovePartFile();
+    RemovePartFiles();
     view_.RunEnded(cancelled);
 }
 
-void TDownloadDriver::RemovePartFile() {
-    if (partFile_.empty())
-        return;
-    std::remove(partFile_.c_str());
-    partFile_.clear();
+void TDownloadDriver::RemovePartFiles() {
+    for (const std::string& file : partFiles_)
+        std::remove(file.c_str());
+    partFiles_.clear();
 }

@@ -1,10 +1,15 @@
 #pragma once
 
+#include "ChildProcess.h"
 #include "DownloadRun.h"
+#include "FormatChoice.h"
 #include "QualityTable.h"
 #include "RowTexts.h"
+#include "StreamJoin.h"
+#include "VideoResolver.h"
 #include "VideoService.h"
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -41,6 +46,8 @@ struct TDownloadSettings {
     bool PreferQuality = true;
     TQualitySlots Slots = kDefaultQualityOrder;
     int SlotCount = kQualitySlotCount; // how many slots are tried, from the first
+    // How long an external resolver may take for one link.
+    std::chrono::milliseconds ResolverTimeout{120000};
 };
 
 // Limits every transfer of the run is given.
@@ -50,9 +57,11 @@ inline constexpr std::uint32_t kDownloadProgressIntervalMs = 100;
 
 // Runs downloads with two HTTP components: pageHTTP fetches each link's page, videoHTTP
 // the video. It sets the components up and handles their events; the components must
-// outlive it. A video arrives in a part file beside its final name and is moved to a
-// free name when complete; a failed, cancelled or unfinished video leaves nothing.
-// Everything runs on the main thread.
+// outlive it. With an external resolver (VideoResolver.h) the title and the addresses
+// come from that program instead of the page, and a quality offered only as separate
+// video and audio streams is downloaded in two parts and joined. A video arrives in a
+// part file beside its final name and is moved to a free name when complete; a failed,
+// cancelled or unfinished video leaves nothing. Everything runs on the main thread.
 class TDownloadDriver {
 public:
     TDownloadDriver(TCustomWinHTTP& pageHTTP, TCustomWinHTTP& videoHTTP, IDownloadView& view);
@@ -83,13 +92,25 @@ private:
     void WinHTTPDownloadAnyError();
     void WinHTTPDownloadAborted();
 
+    void ResolverDone(const TChildOutcome& outcome);
+    void JoinDone(const std::string& error);
+
+    // The row's title and address are known: the first attempt starts.
+    void RowAnalysed(const std::string& title, const std::string& address);
     void StartAttempt();
+    // The next part of the attempt's plan.
+    void StartPart();
+    void StartJoin();
+    // The attempt's finished file (a part file) is moved to its name.
+    void SaveVideo(std::int64_t fileSize);
+    // The attempt gave no video: the next quality, or the row fails.
+    void AttemptFailed();
     void UpdateCurrentRow(const TRowUpdate& update);
     // The current row failed (the reason, when known, goes to the log); the run moves on.
     void FailRow(const std::string& reason = {});
     void Advance();
     void EndRun(bool cancelled);
-    void RemovePartFile();
+    void RemovePartFiles();
 
     TCustomWinHTTP& pageHTTP_;
     TCustomWinHTTP& videoHTTP_;
@@ -97,11 +118,21 @@ private:
     // The components' handlers reach this driver only while it lives.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
     TVideoService service_;
+    TVideoResolver resolver_;
     TDownloadSettings settings_;
     TDownloadRun run_;
     bool running_ = false;
+    std::uint64_t runSerial_ = 0; // tells a step posted by an earlier run from this one's
     bool cancelling_ = false;
-    // The transfer whose outcome (done, error or abort) the run waits for.
-    enum class TStep { Idle, Page, Video } step_ = TStep::Idle;
-    std::string partFile_; // of the attempt in progress
+    // The step whose outcome (done, error or abort) the run waits for.
+    enum class TStep { Idle, Page, Resolve, Video, Join } step_ = TStep::Idle;
+    TVideoInfo info_;                    // of the current row, from the external resolver
+    TFormatPlan plan_;                   // of the attempt in progress
+    std::vector<std::string> partFiles_; // of the attempt in progress, in plan order
+    std::int64_t partsBytes_ = 0;        // of the attempt's finished parts
+    std::int64_t partsElapsedSec_ = 0;
+    std::int64_t partElapsedSec_ = 0; // of the part in progress, at its last report
+    // Declared last: they stop their threads before the rest goes.
+    TChildProcess resolverProcess_;
+    TStreamJoin join_;
 };

@@ -86,3 +86,9 @@ std::string UniqueFileName(const std::string& fileName, const std::string& folde
             return candidate;
     }
 }
+
+std::string ExecutableFolder() {
+    std::error_code ec;
+    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string() : WithTrailingBackslash(exe.parent_path().string());
+}

@@ -28,3 +28,6 @@ std::string StripExtension(const std::string& path);
 // A name (without folder) that does not exist yet in folder: the name itself, or
 // stem + "(n)" + extension for the first free n; counting stops at 32768.
 std::string UniqueFileName(const std::string& fileName, const std::string& folder);
+
+// The folder of the running executable, with its separator; empty when unknown.
+std::string ExecutableFolder();

@@ -30,6 +30,10 @@ const std::map<std::string, std::string>& table() {
                         "-pix_fmt yuv420p -c:a aac -shortest"},
         {"video_only.mp4", "-f lavfi -i testsrc=size=320x240:rate=25:duration=2 -c:v libx264 -preset ultrafast "
                            "-pix_fmt yuv420p"},
+        // A service's separate streams of one video.
+        {"stream_720p.mp4", "-f lavfi -i testsrc=size=1280x720:rate=25:duration=1 -c:v libx264 -preset ultrafast "
+                            "-pix_fmt yuv420p"},
+        {"stream_audio.m4a", "-f lavfi -i sine=frequency=440:sample_rate=44100:duration=1 -ac 2 -c:a aac"},
         {"audio.mp3", "-f lavfi -i sine=frequency=440:sample_rate=44100:duration=3 -ac 2 -c:a libmp3lame -b:a 128k"},
         {"audio.wav", "-f lavfi -i sine=frequency=440:sample_rate=44100:duration=3 -ac 2 -c:a pcm_s16le"},
         {"audio_mono.ogg", "-f lavfi -i sine=frequency=440:sample_rate=22050:duration=2 -c:a libvorbis"},
