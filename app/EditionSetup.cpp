@@ -1,5 +1,6 @@
 #include "EditionSetup.h"
 
+#include "ApplicationTitle.h"
 #include "EditionFile.h"
 #include "EditionSkin.h"
 #include "EditionTable.h"
@@ -13,12 +14,10 @@
 #include <QImageReader>
 #include <QLabel>
 #include <QPixmap>
-
 #include <vector>
 
 namespace {
 
-constexpr const char* kTitleProperty = "mediawizTitle";
 const QColor kTransparent(255, 0, 255);
 
 // Format buttons on a class page, class buttons on the format page.
@@ -71,7 +70,7 @@ std::optional<QString> LoadSkinPictures(const QString& folder, TSkinPictures& pi
         const QImage image = reader.read();
         if (image.isNull())
             return QStringLiteral("Cannot load \"%1\": %2").arg(path, reader.errorString());
-        QPixmap& target = file.Single ? pictures.*file.Single
+        QPixmap& target = file.Single   ? pictures.*file.Single
                           : file.Series ? (pictures.*file.Series)[file.Index]
                                         : (pictures.*file.Triple)[file.Index];
         target = QPixmap::fromImage(image);
@@ -127,18 +126,19 @@ void ApplySkinLayout(TFormMain& form, const TSkinLayout& layout) {
         form.LabelVersion->move(form.LabelVersion->x(), layout.LabelVersionTop);
     if (layout.LabelMoreToolsTop >= 0)
         form.LabelMoreTools->move(form.LabelMoreTools->x(), layout.LabelMoreToolsTop);
-    for (TImageButton* button : {form.ButtonHelp, form.ButtonLog, form.ButtonBack, form.ButtonNext, form.ButtonExit})
+    for (TImageButton* button :
+         {form.ButtonHelp, form.ButtonLog, form.ButtonBack, form.ButtonNext, form.ButtonExit})
         button->SetTransparent(layout.TransparentButtons);
 }
 
 QWidget* ClassPage(TFormMain& form, TFormatClass formatClass) {
     switch (formatClass) {
     case fcVideo:
-        return form.TabSheetToFormatVideo;
+        return form.Pages.Format.TabSheetToFormatVideo;
     case fcDevice:
-        return form.TabSheetToFormatDevice;
+        return form.Pages.Format.TabSheetToFormatDevice;
     case fcAudio:
-        return form.TabSheetToFormatAudio;
+        return form.Pages.Format.TabSheetToFormatAudio;
     }
     return nullptr;
 }
@@ -156,7 +156,9 @@ void LayOutFormatButtons(TFormMain& form, const TEditionProfile& edition) {
         button->move(GridCell(pageWidth, kFormatOrigin, kFormatCell, kFormatGapX, kFormatGapY,
                               placed[format.Class]++));
     }
-    TImageButton* classButtons[] = {form.ButtonToFormatVideo, form.ButtonToFormatDevice, form.ButtonToFormatAudio};
+    TImageButton* classButtons[] = {form.Pages.Format.ButtonToFormatVideo,
+                                    form.Pages.Format.ButtonToFormatDevice,
+                                    form.Pages.Format.ButtonToFormatAudio};
     std::vector<TImageButton*> visible;
     for (int c = 0; c < 3; ++c) {
         classButtons[c]->setVisible(placed[c] > 0);
@@ -164,8 +166,9 @@ void LayOutFormatButtons(TFormMain& form, const TEditionProfile& edition) {
             visible.push_back(classButtons[c]);
     }
     for (size_t k = 0; k < visible.size(); ++k)
-        visible[k]->move(GridCell(form.TabSheetStep2->width(), kClassOrigin, kClassCell, 0, 0, static_cast<int>(k)));
-    QWidget* formatPages = form.RzPageControlToFormat;
+        visible[k]->move(
+            GridCell(form.TabSheetStep2->width(), kClassOrigin, kClassCell, 0, 0, static_cast<int>(k)));
+    QWidget* formatPages = form.Pages.Format.RzPageControlToFormat;
     if (visible.size() == 1) {
         for (TImageButton* button : classButtons)
             button->hide();
@@ -185,14 +188,6 @@ void SeedFormatChoices(TGlobalVars& vars, const TEditionProfile& edition) {
 }
 
 } // namespace
-
-void SetApplicationTitle(const QString& title) {
-    qApp->setProperty(kTitleProperty, title);
-}
-
-QString ApplicationTitle() {
-    return qApp->property(kTitleProperty).toString();
-}
 
 QString StartEdition(const std::string& exeDir) {
     const TEditionProfile edition = ReadEditionFile(exeDir + kEditionFileName);
@@ -244,7 +239,8 @@ std::optional<QString> ApplyEditionProfile(TFormMain& form) {
     form.suiSkinFormMain->SetTransparentColor(kTransparent);
     form.ButtonMin->SetPictures(pictures.Min[0], pictures.Min[1], pictures.Min[2]);
     form.ButtonClose->SetPictures(pictures.Close[0], pictures.Close[1], pictures.Close[2]);
-    for (TImageButton* button : {form.ButtonHelp, form.ButtonLog, form.ButtonBack, form.ButtonNext, form.ButtonExit})
+    for (TImageButton* button :
+         {form.ButtonHelp, form.ButtonLog, form.ButtonBack, form.ButtonNext, form.ButtonExit})
         button->SetPictures(pictures.Bottom[0], pictures.Bottom[1], pictures.Bottom[2], pictures.Bottom[3]);
 
     LoadFormatPictures(form);

@@ -3,15 +3,10 @@
 #include <QPoint>
 #include <QSize>
 #include <QString>
-
 #include <optional>
 #include <string>
 
 class TFormMain;
-
-// The application title (the edition's name), kept on the application object.
-void SetApplicationTitle(const QString& title);
-QString ApplicationTitle();
 
 // Program start: reads the edition's name from the edition file in exeDir, makes it
 // the application title and, when the edition table knows the title, sets the

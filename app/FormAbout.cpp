@@ -1,11 +1,11 @@
 #include "FormAbout.h"
 
+#include "ApplicationTitle.h"
+#include "ClickLabel.h"
 #include "EditionFile.h"
-#include "EditionSetup.h"
 #include "EditionSkin.h"
 #include "Links.h"
 #include "MessageDialog.h"
-#include "WizardPages.h"
 
 #include <QDate>
 #include <QFrame>

@@ -1,5 +1,6 @@
 #include "FormMain.h"
 
+#include "ApplicationTitle.h"
 #include "ConversionRunPage.h"
 #include "EditionFile.h"
 #include "EditionSetup.h"
@@ -37,9 +38,6 @@ namespace {
 
 constexpr QSize kDesignedSize(772, 547);
 constexpr QRect kPageControlMainBounds(203, 74, 555, 420);
-constexpr QRect kFormatPagesBounds(12, 172, 527, 240);
-constexpr QSize kFormatButtonSize(62, 57);
-constexpr QSize kClassButtonSize(167, 30);
 
 // A private message travelling as a Qt event of its number.
 class TPrivateMessageEvent : public QEvent {
@@ -84,7 +82,6 @@ TFormMain::TFormMain(TGlobalVars& globals, TServices services, std::string exeDi
     suiSkinFormMain = new TSkinForm(this);
     CreateComponents();
     CreatePages();
-    CreateFormatButtons();
     Pages = BuildWizardPages(*this);
     Wizard = new TWizard(*this, Pages);
     LinksMenu = new TLinksMenu(*this);
@@ -101,32 +98,24 @@ TFormMain::~TFormMain() {
 void TFormMain::CreateConversionPages() {
     FFEncoder = std::make_unique<TFFEncoder>();
     auto log = [this](const QString& line) { AppendLogLine(line); };
-    InputListPage = std::make_unique<TInputListPage>(*this, *Pages.NextGrid, FFEncoder->Decoder(), globals_,
-                                                     services_, log);
+    InputListPage =
+        std::make_unique<TInputListPage>(*this, Pages.Input, FFEncoder->Decoder(), globals_, services_, log);
     InputListPage->BindActions({Wizard->ActionAdd, Wizard->ActionDelete, Wizard->ActionClear,
                                 Wizard->ActionMoveUp, Wizard->ActionMoveDown, Wizard->ActionPlay});
 
-    TFormatPageWidgets format;
-    format.ClassButtons = {ButtonToFormatVideo, ButtonToFormatDevice, ButtonToFormatAudio};
-    format.ClassPages = {TabSheetToFormatVideo, TabSheetToFormatDevice, TabSheetToFormatAudio};
-    format.RzPageControlToFormat = RzPageControlToFormat;
-    format.FormatButtons = formatButtons_;
-    FormatPage = std::make_unique<TFormatPage>(format, globals_);
+    FormatPage = std::make_unique<TFormatPage>(Pages.Format, globals_);
     Wizard->Hooks.ShowFormatSelection = [this] { FormatPage->ShowSelection(); };
     Wizard->Hooks.TakeFormatSelection = [this] { FormatPage->TakeSelection(); };
 
-    const TConversionRunWidgets run{
-        Pages.NextGrid,       Pages.ListViewConverting, Pages.LabelCurrentFileTitle, Pages.LabelCurrentFile,
-        Pages.LabelEstimated, Pages.LabelElapsed,       Pages.LabelTimeLeft,         Pages.ProgressBar,
-        Pages.LabelProgress,  Pages.CheckBoxPlayASound, Pages.CheckBoxShutdown,      Pages.CheckBoxPreview};
     TConversionRunHooks hooks;
     hooks.AppendLogLine = log;
     hooks.ShowConversionSummary = [this] { Wizard->ShowConversionSummary(); };
     hooks.ShutdownCountdown = [this] { return ShowShutdownCountdown(this); };
     hooks.ShutDown = [this] { PowerAction(services_.Power, TPowerKind::pkShutdown); };
     hooks.SendRunFinished = [this] { SendPrivateMessage(pmConversionEnded); };
-    ConversionRunPage = std::make_unique<TConversionRunPage>(run, *FFEncoder, globals_, services_,
-                                                             QString::fromStdString(exeDir_), hooks);
+    ConversionRunPage =
+        std::make_unique<TConversionRunPage>(Pages.Input, Pages.Conversion, *FFEncoder, globals_, services_,
+                                             QString::fromStdString(exeDir_), hooks);
     Wizard->Hooks.StopEncoder = [this] { ConversionRunPage->StopConversion(); };
     SetMessageHandler(pmStartConversion, [this] { ConversionRunPage->StartConversionRun(); });
     SetMessageHandler(pmConversionEnded, [this] { ConversionRunPage->ConversionRunFinished(); });
@@ -186,37 +175,6 @@ void TFormMain::CreatePages() {
                                          QStringLiteral("%s has finished the downloading."), QPoint(20, 20));
     LabelFinishedDownloading2 =
         NewLabel(TabSheetStep7, "LabelFinishedDownloading2", finishedAgain, QPoint(20, 44));
-
-    RzPageControlToFormat = new TPageControl(TabSheetStep2);
-    RzPageControlToFormat->setObjectName(QStringLiteral("RzPageControlToFormat"));
-    RzPageControlToFormat->SetBounds(kFormatPagesBounds.x(), kFormatPagesBounds.y(),
-                                     kFormatPagesBounds.width(), kFormatPagesBounds.height());
-    TabSheetToFormatVideo = NewPage(RzPageControlToFormat, "TabSheetToFormatVideo", QStringLiteral("Video"));
-    TabSheetToFormatDevice =
-        NewPage(RzPageControlToFormat, "TabSheetToFormatDevice", QStringLiteral("Device"));
-    TabSheetToFormatAudio = NewPage(RzPageControlToFormat, "TabSheetToFormatAudio", QStringLiteral("Audio"));
-}
-
-void TFormMain::CreateFormatButtons() {
-    ButtonToFormatVideo = NewButton(TabSheetStep2, "ButtonToFormatVideo", QStringLiteral("Video"));
-    ButtonToFormatDevice = NewButton(TabSheetStep2, "ButtonToFormatDevice", QStringLiteral("Device"));
-    ButtonToFormatAudio = NewButton(TabSheetStep2, "ButtonToFormatAudio", QStringLiteral("Audio"));
-    for (TImageButton* button : {ButtonToFormatVideo, ButtonToFormatDevice, ButtonToFormatAudio}) {
-        button->resize(kClassButtonSize);
-        button->setCheckable(true);
-        button->setAutoExclusive(true);
-    }
-    QWidget* const classPages[] = {TabSheetToFormatVideo, TabSheetToFormatDevice, TabSheetToFormatAudio};
-    for (const TEditionFormat& format : EditionFormats()) {
-        const QString name = QString::fromLatin1(format.Name);
-        auto* button = new TImageButton(classPages[format.Class]);
-        button->setObjectName(QStringLiteral("ButtonFormat") + name);
-        button->setText(name);
-        button->resize(kFormatButtonSize);
-        button->setCheckable(true);
-        button->setAutoExclusive(true);
-        formatButtons_[format.Preset] = button;
-    }
 }
 
 bool TFormMain::FormCreate() {
@@ -253,7 +211,7 @@ bool TFormMain::FormCreate() {
     UpdateClipboardFlag();
     Wizard->ShowFirstPage();
     PageControlMain->SetTabsVisible(false);
-    RzPageControlToFormat->SetTabsVisible(false);
+    Pages.Format.RzPageControlToFormat->SetTabsVisible(false);
     PostPrivateMessage(pmDeferredShow);
     return true;
 }

@@ -74,7 +74,7 @@ public:
     void SendPrivateMessage(TPrivateMessage message);
 
     // The button of a format, by its preset slot.
-    TImageButton* FormatButton(TPresetSlot slot) const { return formatButtons_[slot]; }
+    TImageButton* FormatButton(TPresetSlot slot) const { return Pages.Format.FormatButtons[slot]; }
 
     void ButtonMinClick();
     void ButtonCloseClick();
@@ -108,13 +108,6 @@ public:
     QLabel* LabelFinishTitle2 = nullptr;
     QLabel* LabelFinishedDownloading1 = nullptr;
     QLabel* LabelFinishedDownloading2 = nullptr;
-    TPageControl* RzPageControlToFormat = nullptr;
-    QWidget* TabSheetToFormatVideo = nullptr;
-    QWidget* TabSheetToFormatDevice = nullptr;
-    QWidget* TabSheetToFormatAudio = nullptr;
-    TImageButton* ButtonToFormatVideo = nullptr;
-    TImageButton* ButtonToFormatDevice = nullptr;
-    TImageButton* ButtonToFormatAudio = nullptr;
     QAction* ActionMoreFreeTools = nullptr;
 
     // The wizard's page widgets and page flow.
@@ -135,7 +128,6 @@ protected:
 private:
     void CreateComponents();
     void CreatePages();
-    void CreateFormatButtons();
     void CreateConversionPages();
     void AppendLogLine(const QString& line);
     // The reason the set-up stopped: into the log and onto standard error.
@@ -155,6 +147,5 @@ private:
     bool clipboardHasNoText_ = true;
     bool settingsReady_ = false;
     QWidget* logWindow_ = nullptr;
-    std::array<TImageButton*, psCount> formatButtons_{};
     std::map<int, std::function<void()>> messageHandlers_;
 };

@@ -1,6 +1,6 @@
 #include "FormShutdown.h"
 
-#include "EditionSetup.h"
+#include "ApplicationTitle.h"
 #include "MessageDialog.h"
 
 #include <QFont>

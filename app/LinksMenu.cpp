@@ -1,6 +1,6 @@
 #include "LinksMenu.h"
 
-#include "EditionSetup.h"
+#include "ApplicationTitle.h"
 #include "FormAbout.h"
 #include "FormMain.h"
 #include "ImageButton.h"

@@ -1,6 +1,6 @@
 #include "StoppedSetUp.h"
 
-#include "EditionSetup.h"
+#include "ApplicationTitle.h"
 #include "FormLog.h"
 
 #include <QApplication>

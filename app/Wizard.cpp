@@ -1,11 +1,13 @@
 #include "Wizard.h"
 
-#include "EditionSetup.h"
+#include "ApplicationTitle.h"
+#include "ClickLabel.h"
 #include "FormMain.h"
 #include "ImageButton.h"
 #include "MessageDialog.h"
 #include "PageControl.h"
 #include "PathUtils.h"
+#include "SlideGrid.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -126,10 +128,10 @@ void TWizard::CreateActions() {
     // Keys that edit boxes use themselves act only where their list has the focus.
     for (QAction* action : {ActionDelete, ActionClear}) {
         action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-        pages_.NextGrid->addAction(action);
+        pages_.Input.NextGrid->addAction(action);
     }
     ActionURLPaste->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    pages_.ListViewInputURL->addAction(ActionURLPaste);
+    pages_.Links.ListViewInputURL->addAction(ActionURLPaste);
 
     connect(ActionNext, &QAction::triggered, this, &TWizard::ActionNextExecute);
     connect(ActionBack, &QAction::triggered, this, &TWizard::ActionBackExecute);
@@ -143,18 +145,20 @@ void TWizard::ConnectWidgets() {
     BindButtonToAction(form_.ButtonBack, ActionBack);
     BindButtonToAction(form_.ButtonExit, ActionExit);
     BindButtonToAction(form_.ButtonLog, ActionLog);
-    BindButtonToAction(pages_.ButtonURLSelect, ActionURLSelect);
+    BindButtonToAction(pages_.Links.ButtonURLSelect, ActionURLSelect);
 
     connect(form_.PageControlMain, &TPageControl::currentChanged, this, &TWizard::UpdatePageTexts);
-    connect(pages_.ButtonSelectDir, &QPushButton::clicked, this, &TWizard::ButtonSelectDirClick);
-    connect(pages_.LabelOpenFolder, &TClickLabel::clicked, this, &TWizard::LabelOpenFolderClick);
-    connect(pages_.LabelURLOpenFolder, &TClickLabel::clicked, this, &TWizard::LabelURLOpenFolderClick);
+    connect(pages_.Format.ButtonSelectDir, &QPushButton::clicked, this, &TWizard::ButtonSelectDirClick);
+    connect(pages_.ConversionSummary.LabelOpenFolder, &TClickLabel::clicked, this,
+            &TWizard::LabelOpenFolderClick);
+    connect(pages_.DownloadSummary.LabelURLOpenFolder, &TClickLabel::clicked, this,
+            &TWizard::LabelURLOpenFolderClick);
     form_.ImageDownloadVideo->installEventFilter(this);
     form_.ImageConvertVideo->installEventFilter(this);
 
     // The designed action list re-evaluates on idle: queued, so it runs once the grid's
     // change is complete (and never while the grid is being torn down).
-    QTableWidget* grid = pages_.NextGrid;
+    QTableWidget* grid = pages_.Input.NextGrid;
     QAbstractItemModel* rows = grid->model();
     const auto queued = Qt::QueuedConnection;
     connect(grid, &QTableWidget::itemSelectionChanged, this, &TWizard::ActionListUpdate, queued);
@@ -214,76 +218,77 @@ void TWizard::ShowFirstPage() {
 }
 
 void TWizard::ShowInputPage() {
-    pages_.RadioButtonConvertVideo->setChecked(true);
+    pages_.Mode.RadioButtonConvertVideo->setChecked(true);
     SelectPage(TWizardPage::Step1);
     UpdatePageTexts();
 }
 
 void TWizard::EnterFormatPage() {
-    pages_.EditOutputDir->setText(globals_.OutputFileDir);
+    pages_.Format.EditOutputDir->setText(globals_.OutputFileDir);
     if (Hooks.ShowFormatSelection)
         Hooks.ShowFormatSelection();
 }
 
 void TWizard::LeaveFormatPage() {
-    globals_.OutputFileDir = withSeparator(pages_.EditOutputDir->text());
+    globals_.OutputFileDir = withSeparator(pages_.Format.EditOutputDir->text());
     if (Hooks.TakeFormatSelection)
         Hooks.TakeFormatSelection();
 }
 
 void TWizard::EnterLinkPage() {
-    pages_.EditURLOutput->setText(globals_.OutputURLDir);
-    pages_.CheckBoxYouTubeQuality->setChecked(globals_.PreferYouTubeQuality);
-    pages_.ButtonYouTubeQualityConfig->setEnabled(globals_.PreferYouTubeQuality);
+    pages_.Links.EditURLOutput->setText(globals_.OutputURLDir);
+    pages_.Links.CheckBoxYouTubeQuality->setChecked(globals_.PreferYouTubeQuality);
+    pages_.Links.ButtonYouTubeQualityConfig->setEnabled(globals_.PreferYouTubeQuality);
     if (Hooks.QualitySummary)
-        pages_.LabelYouTubeQuality->setText(Hooks.QualitySummary());
+        pages_.Links.LabelYouTubeQuality->setText(Hooks.QualitySummary());
 }
 
 void TWizard::LeaveLinkPage() {
-    globals_.OutputURLDir = withSeparator(pages_.EditURLOutput->text());
-    globals_.PreferYouTubeQuality = pages_.CheckBoxYouTubeQuality->isChecked();
+    globals_.OutputURLDir = withSeparator(pages_.Links.EditURLOutput->text());
+    globals_.PreferYouTubeQuality = pages_.Links.CheckBoxYouTubeQuality->isChecked();
 }
 
 void TWizard::ShowConversionSummary() {
     SelectPage(TWizardPage::Step4);
     const bool errors = !globals_.ErrorList.isEmpty();
-    pages_.MemoErrorLog->setPlainText(globals_.ErrorList.join('\n'));
-    pages_.MemoErrorLog->setVisible(errors);
+    pages_.ConversionSummary.MemoErrorLog->setPlainText(globals_.ErrorList.join('\n'));
+    pages_.ConversionSummary.MemoErrorLog->setVisible(errors);
     UpdatePageTexts();
-    pages_.LabelFinishTotalFiles->setNum(globals_.FilesInRun);
-    pages_.LabelFinishSuccessed->setNum(globals_.FilesConverted);
-    pages_.LabelFinishFailed->setNum(globals_.FilesInRun - globals_.FilesConverted);
+    pages_.ConversionSummary.LabelFinishTotalFiles->setNum(globals_.FilesInRun);
+    pages_.ConversionSummary.LabelFinishSuccessed->setNum(globals_.FilesConverted);
+    pages_.ConversionSummary.LabelFinishFailed->setNum(globals_.FilesInRun - globals_.FilesConverted);
 }
 
 void TWizard::ShowDownloadSummary() {
-    pages_.ListViewInputURL->clear();
-    pages_.ListViewURLDownload->clear();
-    for (QLabel* label : {pages_.LabelURLCurrentFile, pages_.LabelURLStatus, pages_.LabelSpeed,
-                          pages_.LabelURLElapsedTime, pages_.LabelURLTimeLeft, pages_.LabelQuality})
+    pages_.Links.ListViewInputURL->clear();
+    pages_.Download.ListViewURLDownload->clear();
+    for (QLabel* label : {pages_.Download.LabelURLCurrentFile, pages_.Download.LabelURLStatus,
+                          pages_.Download.LabelSpeed, pages_.Download.LabelURLElapsedTime,
+                          pages_.Download.LabelURLTimeLeft, pages_.Download.LabelQuality})
         label->setText("...");
-    pages_.ProgressBarDownload->setValue(0);
-    pages_.LabelProgressBarDownload->setText("0%");
+    pages_.Download.ProgressBarDownload->setValue(0);
+    pages_.Download.LabelProgressBarDownload->setText("0%");
     SelectPage(TWizardPage::Step7);
     UpdatePageTexts();
-    pages_.LabelURLTotalFiles->setNum(globals_.LinksInRun);
-    pages_.LabelURLSucedded->setNum(globals_.LinksDownloaded);
-    pages_.LabelURLFailed->setNum(globals_.LinksInRun - globals_.LinksDownloaded);
+    pages_.DownloadSummary.LabelURLTotalFiles->setNum(globals_.LinksInRun);
+    pages_.DownloadSummary.LabelURLSucedded->setNum(globals_.LinksDownloaded);
+    pages_.DownloadSummary.LabelURLFailed->setNum(globals_.LinksInRun - globals_.LinksDownloaded);
 }
 
 void TWizard::ActionNextExecute() {
     switch (CurrentPage()) {
     case TWizardPage::Mode:
-        if (pages_.RadioButtonDownloadVideo->isChecked()) {
+        if (pages_.Mode.RadioButtonDownloadVideo->isChecked()) {
             SelectPage(TWizardPage::Step5);
             EnterLinkPage();
             UpdatePageTexts();
-        } else if (pages_.RadioButtonConvertVideo->isChecked()) {
+        } else if (pages_.Mode.RadioButtonConvertVideo->isChecked()) {
             SelectPage(TWizardPage::Step1);
             UpdatePageTexts();
         }
         break;
     case TWizardPage::Step1:
-        if (pages_.NextGrid->rowCount() > 0) {
+        if (pages_.Input.NextGrid->rowCount() > 0) {
             SelectPage(TWizardPage::Step2);
             UpdatePageTexts();
             EnterFormatPage();
@@ -296,15 +301,15 @@ void TWizard::ActionNextExecute() {
         break;
     case TWizardPage::Step4:
         ClearInputList();
-        pages_.ListViewConverting->clear();
+        pages_.Conversion.ListViewConverting->clear();
         ReturnToFirstPage();
         break;
     case TWizardPage::Step5:
         NextOnLinkPage();
         break;
     case TWizardPage::Step7:
-        pages_.ListViewInputURL->clear();
-        pages_.ListViewURLDownload->clear();
+        pages_.Links.ListViewInputURL->clear();
+        pages_.Download.ListViewURLDownload->clear();
         ReturnToFirstPage();
         break;
     default: // the running pages: Next is disabled
@@ -320,14 +325,14 @@ void TWizard::NextOnFormatPage() {
     }
     SelectPage(TWizardPage::Step3);
     UpdatePageTexts();
-    pages_.CheckBoxPlayASound->setChecked(globals_.PlayASoundWhenFinished);
-    pages_.CheckBoxShutdown->setChecked(globals_.ShutDownWhenFinished);
+    pages_.Conversion.CheckBoxPlayASound->setChecked(globals_.PlayASoundWhenFinished);
+    pages_.Conversion.CheckBoxShutdown->setChecked(globals_.ShutDownWhenFinished);
     form_.PostPrivateMessage(pmStartConversion);
 }
 
 void TWizard::NextOnLinkPage() {
     LeaveLinkPage();
-    if (pages_.ListViewInputURL->topLevelItemCount() == 0) {
+    if (pages_.Links.ListViewInputURL->topLevelItemCount() == 0) {
         Notice("Please Copy & Paste the YouTube video links you want to download.");
         return;
     }
@@ -342,8 +347,8 @@ void TWizard::NextOnLinkPage() {
 }
 
 void TWizard::StartDownloadRun() {
-    QTreeWidget* links = pages_.ListViewInputURL;
-    QTreeWidget* downloads = pages_.ListViewURLDownload;
+    QTreeWidget* links = pages_.Links.ListViewInputURL;
+    QTreeWidget* downloads = pages_.Download.ListViewURLDownload;
     downloads->clear();
     for (int i = 0; i < links->topLevelItemCount(); ++i) {
         const QString link = links->topLevelItem(i)->text(0);
@@ -369,7 +374,7 @@ void TWizard::ActionBackExecute() {
         break;
     case TWizardPage::Step5:
         if (Confirm(kAskCancelGoBack)) {
-            pages_.ListViewInputURL->clear();
+            pages_.Links.ListViewInputURL->clear();
             ReturnToFirstPage();
         }
         break;
@@ -404,7 +409,7 @@ void TWizard::ActionExitExecute() {
         break;
     case TWizardPage::Step5:
         if (Confirm(kAskCancel)) {
-            pages_.ListViewInputURL->clear();
+            pages_.Links.ListViewInputURL->clear();
             ReturnToFirstPage();
         }
         break;
@@ -429,7 +434,7 @@ void TWizard::ActionLogExecute() {
 }
 
 void TWizard::ActionListUpdate() {
-    QTableWidget* grid = pages_.NextGrid;
+    QTableWidget* grid = pages_.Input.NextGrid;
     const int rows = grid->rowCount();
     const QModelIndexList selected = grid->selectionModel()->selectedRows();
     const int s = selected.isEmpty() ? -1 : selected.first().row();
@@ -441,11 +446,11 @@ void TWizard::ActionListUpdate() {
 }
 
 void TWizard::ButtonSelectDirClick() {
-    PickFolder(globals_.OutputFileDir, pages_.EditOutputDir);
+    PickFolder(globals_.OutputFileDir, pages_.Format.EditOutputDir);
 }
 
 void TWizard::ActionURLSelectExecute() {
-    PickFolder(globals_.OutputURLDir, pages_.EditURLOutput);
+    PickFolder(globals_.OutputURLDir, pages_.Links.EditURLOutput);
 }
 
 void TWizard::PickFolder(QString& stored, QLineEdit* edit) {
@@ -458,13 +463,13 @@ void TWizard::PickFolder(QString& stored, QLineEdit* edit) {
 }
 
 void TWizard::ImageDownloadVideoClick() {
-    pages_.RadioButtonDownloadVideo->setChecked(true);
-    pages_.RadioButtonDownloadVideo->setFocus();
+    pages_.Mode.RadioButtonDownloadVideo->setChecked(true);
+    pages_.Mode.RadioButtonDownloadVideo->setFocus();
 }
 
 void TWizard::ImageConvertVideoClick() {
-    pages_.RadioButtonConvertVideo->setChecked(true);
-    pages_.RadioButtonConvertVideo->setFocus();
+    pages_.Mode.RadioButtonConvertVideo->setChecked(true);
+    pages_.Mode.RadioButtonConvertVideo->setFocus();
 }
 
 void TWizard::LabelOpenFolderClick() {
@@ -476,7 +481,7 @@ void TWizard::LabelURLOpenFolderClick() {
 }
 
 void TWizard::ClearInputList() {
-    pages_.NextGrid->setRowCount(0);
+    pages_.Input.NextGrid->setRowCount(0);
 }
 
 void TWizard::ReturnToFirstPage() {

@@ -1,6 +1,9 @@
 #include "WizardPages.h"
 
+#include "ClickLabel.h"
+#include "EditionFile.h"
 #include "FormMain.h"
+#include "ImageButton.h"
 #include "PageControl.h"
 #include "SlideGrid.h"
 
@@ -8,7 +11,6 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -16,19 +18,15 @@
 #include <QTableWidget>
 #include <QTreeWidget>
 
-void TClickLabel::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton)
-        emit clicked();
-    QLabel::mousePressEvent(event);
-}
-
 namespace {
 
 // The input list keeps seventeen columns; later pages read them by index.
 constexpr int kInputColumns = 17;
+constexpr QRect kFormatPagesBounds(12, 172, 527, 240);
+constexpr QSize kFormatButtonSize(62, 57);
+constexpr QSize kClassButtonSize(167, 30);
 
-template <class W, class... Args>
-W* place(QWidget* page, const char* name, QRect bounds, Args&&... args) {
+template <class W, class... Args> W* place(QWidget* page, const char* name, QRect bounds, Args&&... args) {
     auto* widget = new W(std::forward<Args>(args)..., page);
     widget->setObjectName(name);
     widget->setGeometry(bounds);
@@ -64,28 +62,63 @@ TClickLabel* folderLink(QWidget* page, const char* name, QRect bounds) {
     return link;
 }
 
-void buildModePage(TFormMain& form, TWizardPages& p, QSize size) {
+void buildModePage(TFormMain& form, TModePageWidgets& p, QSize size) {
     QWidget* page = form.TabSheetMode;
     const int width = size.width() - 88;
-    p.RadioButtonDownloadVideo = place<QRadioButton>(page, "RadioButtonDownloadVideo",
-                                                      {44, size.height() - 110, width, 24},
-                                                      "Download video from YouTube");
+    p.RadioButtonDownloadVideo =
+        place<QRadioButton>(page, "RadioButtonDownloadVideo", {44, size.height() - 110, width, 24},
+                            "Download video from YouTube");
     p.RadioButtonConvertVideo =
         place<QRadioButton>(page, "RadioButtonConvertVideo", {44, size.height() - 80, width, 24},
                             "Convert audio/video (previously downloaded) from file");
     p.RadioButtonDownloadVideo->setChecked(true);
 }
 
-void buildFilesPage(TFormMain& form, TWizardPages& p, QSize size) {
+void buildFilesPage(TFormMain& form, TInputPageWidgets& p, QSize size) {
     p.NextGrid = place<TSlideGrid>(form.TabSheetStep1, "NextGrid", {0, 0, size.width(), size.height()}, 0,
-                                     kInputColumns);
+                                   kInputColumns);
     p.NextGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
     p.NextGrid->setSelectionMode(QAbstractItemView::SingleSelection);
     p.NextGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
 }
 
-void buildFormatPage(TFormMain& form, TWizardPages& p, QSize size) {
+// An image button that stays pressed until another of its group is pressed.
+TImageButton* choiceButton(QWidget* page, const QString& name, const QString& text, QSize size) {
+    auto* button = new TImageButton(page);
+    button->setObjectName(name);
+    button->setText(text);
+    button->resize(size);
+    button->setCheckable(true);
+    button->setAutoExclusive(true);
+    return button;
+}
+
+QWidget* formatClassPage(TPageControl* control, const char* name, const QString& caption) {
+    auto* page = new QWidget;
+    page->setObjectName(QLatin1String(name));
+    return control->AddPage(page, caption);
+}
+
+void buildFormatPage(TFormMain& form, TFormatPageWidgets& p, QSize size) {
     QWidget* page = form.TabSheetStep2;
+    p.RzPageControlToFormat = new TPageControl(page);
+    p.RzPageControlToFormat->setObjectName(QStringLiteral("RzPageControlToFormat"));
+    p.RzPageControlToFormat->SetBounds(kFormatPagesBounds.x(), kFormatPagesBounds.y(),
+                                       kFormatPagesBounds.width(), kFormatPagesBounds.height());
+    p.TabSheetToFormatVideo = formatClassPage(p.RzPageControlToFormat, "TabSheetToFormatVideo", "Video");
+    p.TabSheetToFormatDevice = formatClassPage(p.RzPageControlToFormat, "TabSheetToFormatDevice", "Device");
+    p.TabSheetToFormatAudio = formatClassPage(p.RzPageControlToFormat, "TabSheetToFormatAudio", "Audio");
+
+    p.ButtonToFormatVideo = choiceButton(page, "ButtonToFormatVideo", "Video", kClassButtonSize);
+    p.ButtonToFormatDevice = choiceButton(page, "ButtonToFormatDevice", "Device", kClassButtonSize);
+    p.ButtonToFormatAudio = choiceButton(page, "ButtonToFormatAudio", "Audio", kClassButtonSize);
+    const auto classPages = p.ClassPages();
+    for (const TEditionFormat& format : EditionFormats()) {
+        const QString name = QString::fromLatin1(format.Name);
+        p.FormatButtons[format.Preset] = choiceButton(
+            classPages[format.Class], QStringLiteral("ButtonFormat") + name, name, kFormatButtonSize);
+    }
+
     const int top = size.height() - 58;
     caption(page, "Output directory:", {18, top, 200, 18});
     p.EditOutputDir = place<QLineEdit>(page, "EditOutputDir", {18, top + 20, size.width() - 130, 24});
@@ -93,12 +126,14 @@ void buildFormatPage(TFormMain& form, TWizardPages& p, QSize size) {
         place<QPushButton>(page, "ButtonSelectDir", {size.width() - 104, top + 19, 86, 26}, "Select...");
 }
 
-void buildConvertingPage(TFormMain& form, TWizardPages& p, QSize size) {
+void buildConvertingPage(TFormMain& form, TConversionPageWidgets& p, QSize size) {
     QWidget* page = form.TabSheetStep3;
     const int w = size.width();
-    p.ListViewConverting = reportList(page, "ListViewConverting", {0, 0, w, 190},
-                                      {"Name", "Duration", "Status", "Progress", "Path"}, {240, 80, 95, 95, 300});
-    p.LabelCurrentFileTitle = place<QLabel>(page, "LabelCurrentFileTitle", {8, 200, 110, 18}, "Current file:");
+    p.ListViewConverting =
+        reportList(page, "ListViewConverting", {0, 0, w, 190},
+                   {"Name", "Duration", "Status", "Progress", "Path"}, {240, 80, 95, 95, 300});
+    p.LabelCurrentFileTitle =
+        place<QLabel>(page, "LabelCurrentFileTitle", {8, 200, 110, 18}, "Current file:");
     p.LabelCurrentFile = place<QLabel>(page, "LabelCurrentFile", {120, 200, w - 128, 18}, "...");
     caption(page, "Estimated overall time:", {8, 222, 150, 18});
     p.LabelEstimated = place<QLabel>(page, "LabelEstimated", {160, 222, 100, 18}, "...");
@@ -132,17 +167,18 @@ void summaryCounts(QWidget* page, int top, QLabel*& total, const char* totalName
     failed = place<QLabel>(page, failedName, {170, top + 64, 80, 18}, "0");
 }
 
-void buildConversionSummaryPage(TFormMain& form, TWizardPages& p, QSize size) {
+void buildConversionSummaryPage(TFormMain& form, TConversionSummaryWidgets& p, QSize size) {
     QWidget* page = form.TabSheetStep4;
     summaryCounts(page, 110, p.LabelFinishTotalFiles, "LabelFinishTotalFiles", p.LabelFinishSuccessed,
                   "LabelFinishSuccessed", p.LabelFinishFailed, "LabelFinishFailed");
     p.LabelOpenFolder = folderLink(page, "LabelOpenFolder", {60, 200, 120, 18});
-    p.MemoErrorLog = place<QPlainTextEdit>(page, "MemoErrorLog", {20, 230, size.width() - 40, size.height() - 240});
+    p.MemoErrorLog =
+        place<QPlainTextEdit>(page, "MemoErrorLog", {20, 230, size.width() - 40, size.height() - 240});
     p.MemoErrorLog->setReadOnly(true);
     p.MemoErrorLog->setVisible(false);
 }
 
-void buildLinksPage(TFormMain& form, TWizardPages& p, QSize size) {
+void buildLinksPage(TFormMain& form, TLinkPageWidgets& p, QSize size) {
     QWidget* page = form.TabSheetStep5;
     const int w = size.width();
     auto* input = place<QGroupBox>(page, "GroupBoxInputURL", {0, 0, w, 230}, " Input URLs ");
@@ -160,28 +196,28 @@ void buildLinksPage(TFormMain& form, TWizardPages& p, QSize size) {
                                                 {8, 20, 260, 20}, "Prefer YouTube high quality");
     p.ButtonYouTubeQualityConfig = place<QPushButton>(p.GroupBoxYouTubeQuality, "ButtonYouTubeQualityConfig",
                                                       {w - 104, 18, 94, 26}, "Config...");
-    p.LabelYouTubeQuality = place<QLabel>(p.GroupBoxYouTubeQuality, "LabelYouTubeQuality", {8, 48, w - 16, 20},
-                                          "[Defatult Quality - HQ5]");
+    p.LabelYouTubeQuality = place<QLabel>(p.GroupBoxYouTubeQuality, "LabelYouTubeQuality",
+                                          {8, 48, w - 16, 20}, "[Defatult Quality - HQ5]");
 }
 
-void buildDownloadingPage(TFormMain& form, TWizardPages& p, QSize size) {
+void buildDownloadingPage(TFormMain& form, TDownloadPageWidgets& p, QSize size) {
     QWidget* page = form.TabSheetStep6;
     const int w = size.width();
-    p.ListViewURLDownload = reportList(page, "ListViewURLDownload", {0, 0, w, 220},
-                                       {"Name", "Status", "Size", "Speed", "Progress", "URL"},
-                                       {200, 90, 70, 70, 60, 200});
+    p.ListViewURLDownload =
+        reportList(page, "ListViewURLDownload", {0, 0, w, 220},
+                   {"Name", "Status", "Size", "Speed", "Progress", "URL"}, {200, 90, 70, 70, 60, 200});
     struct Row {
         const char* title;
-        QLabel* TWizardPages::*label;
+        QLabel* TDownloadPageWidgets::*label;
         const char* name;
     };
     const Row rows[] = {
-        {"Current file:", &TWizardPages::LabelURLCurrentFile, "LabelURLCurrentFile"},
-        {"Status:", &TWizardPages::LabelURLStatus, "LabelURLStatus"},
-        {"Speed:", &TWizardPages::LabelSpeed, "LabelSpeed"},
-        {"Elapsed time:", &TWizardPages::LabelURLElapsedTime, "LabelURLElapsedTime"},
-        {"Time left:", &TWizardPages::LabelURLTimeLeft, "LabelURLTimeLeft"},
-        {"Quality:", &TWizardPages::LabelQuality, "LabelQuality"},
+        {"Current file:", &TDownloadPageWidgets::LabelURLCurrentFile, "LabelURLCurrentFile"},
+        {"Status:", &TDownloadPageWidgets::LabelURLStatus, "LabelURLStatus"},
+        {"Speed:", &TDownloadPageWidgets::LabelSpeed, "LabelSpeed"},
+        {"Elapsed time:", &TDownloadPageWidgets::LabelURLElapsedTime, "LabelURLElapsedTime"},
+        {"Time left:", &TDownloadPageWidgets::LabelURLTimeLeft, "LabelURLTimeLeft"},
+        {"Quality:", &TDownloadPageWidgets::LabelQuality, "LabelQuality"},
     };
     int top = 230;
     for (const Row& row : rows) {
@@ -192,17 +228,18 @@ void buildDownloadingPage(TFormMain& form, TWizardPages& p, QSize size) {
     p.ProgressBarDownload = place<QProgressBar>(page, "ProgressBarDownload", {8, top + 8, w - 70, 18});
     p.ProgressBarDownload->setRange(0, 100);
     p.ProgressBarDownload->setTextVisible(false);
-    p.LabelProgressBarDownload = place<QLabel>(page, "LabelProgressBarDownload", {w - 56, top + 8, 50, 18}, "0%");
+    p.LabelProgressBarDownload =
+        place<QLabel>(page, "LabelProgressBarDownload", {w - 56, top + 8, 50, 18}, "0%");
 }
 
-void buildDownloadSummaryPage(TFormMain& form, TWizardPages& p, QSize size) {
+void buildDownloadSummaryPage(TFormMain& form, TDownloadSummaryWidgets& p, QSize size) {
     QWidget* page = form.TabSheetStep7;
-    summaryCounts(page, 110, p.LabelURLTotalFiles, "LabelURLTotalFiles", p.LabelURLSucedded, "LabelURLSucedded",
-                  p.LabelURLFailed, "LabelURLFailed");
+    summaryCounts(page, 110, p.LabelURLTotalFiles, "LabelURLTotalFiles", p.LabelURLSucedded,
+                  "LabelURLSucedded", p.LabelURLFailed, "LabelURLFailed");
     p.LabelURLOpenFolder = folderLink(page, "LabelURLOpenFolder", {60, 200, 120, 18});
-    p.ButtonConvertDownloaded = place<QPushButton>(page, "ButtonConvertDownloaded",
-                                                   {40, 240, std::min(300, size.width() - 80), 32},
-                                                   "Convert the downloaded file(s) now! ");
+    p.ButtonConvertDownloaded =
+        place<QPushButton>(page, "ButtonConvertDownloaded", {40, 240, std::min(300, size.width() - 80), 32},
+                           "Convert the downloaded file(s) now! ");
 }
 
 } // namespace
@@ -210,13 +247,13 @@ void buildDownloadSummaryPage(TFormMain& form, TWizardPages& p, QSize size) {
 TWizardPages BuildWizardPages(TFormMain& form) {
     TWizardPages pages;
     const QSize size = form.PageControlMain->PageSize();
-    buildModePage(form, pages, size);
-    buildFilesPage(form, pages, size);
-    buildFormatPage(form, pages, size);
-    buildConvertingPage(form, pages, size);
-    buildConversionSummaryPage(form, pages, size);
-    buildLinksPage(form, pages, size);
-    buildDownloadingPage(form, pages, size);
-    buildDownloadSummaryPage(form, pages, size);
+    buildModePage(form, pages.Mode, size);
+    buildFilesPage(form, pages.Input, size);
+    buildFormatPage(form, pages.Format, size);
+    buildConvertingPage(form, pages.Conversion, size);
+    buildConversionSummaryPage(form, pages.ConversionSummary, size);
+    buildLinksPage(form, pages.Links, size);
+    buildDownloadingPage(form, pages.Download, size);
+    buildDownloadSummaryPage(form, pages.DownloadSummary, size);
     return pages;
 }

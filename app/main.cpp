@@ -1,9 +1,9 @@
+#include "DesktopServices.h"
 #include "EditionFile.h"
 #include "EditionSetup.h"
 #include "FormLog.h"
 #include "FormMain.h"
 #include "MainThreadBridge.h"
-#include "Services.h"
 #include "StoppedSetUp.h"
 #include "TerminationSignal.h"
 

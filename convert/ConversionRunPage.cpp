@@ -6,6 +6,7 @@
 #include "MainThread.h"
 #include "PathUtils.h"
 #include "PreviewWindow.h"
+#include "SlideGrid.h"
 #include "TimeTexts.h"
 
 #include <QCheckBox>
@@ -49,10 +50,10 @@ QString clock(double seconds) {
 
 } // namespace
 
-TConversionRunPage::TConversionRunPage(const TConversionRunWidgets& widgets, TFFEncoder& encoder,
-                                       TGlobalVars& globals, TServices services, QString exeDir,
-                                       TConversionRunHooks hooks, QObject* parent)
-    : QObject(parent), w_(widgets), encoder_(encoder), globals_(globals), services_(services),
+TConversionRunPage::TConversionRunPage(const TInputPageWidgets& input, const TConversionPageWidgets& page,
+                                       TFFEncoder& encoder, TGlobalVars& globals, TServices services,
+                                       QString exeDir, TConversionRunHooks hooks, QObject* parent)
+    : QObject(parent), input_(input), w_(page), encoder_(encoder), globals_(globals), services_(services),
       exeDir_(std::move(exeDir)), hooks_(std::move(hooks)) {
     encoder_.OnProgress = [this](TCustomEncoder& sender, PProgressInfo info) {
         FFEncoderProgress(sender, info);
@@ -108,10 +109,10 @@ void TConversionRunPage::StartConversionRun() {
 std::vector<TQueuedFile> TConversionRunPage::QueueTasks(bool join) {
     w_.ListViewConverting->clear();
     std::vector<TRunInput> inputs;
-    for (int row = 0; row < w_.NextGrid->rowCount(); ++row)
+    for (int row = 0; row < input_.NextGrid->rowCount(); ++row)
         inputs.push_back(
-            {cellText(w_.NextGrid, row, NxTextColumnFileFullName).toStdString(),
-             RealDurationOf(cellText(w_.NextGrid, row, NxTextColumnRealDuration).toStdString())});
+            {cellText(input_.NextGrid, row, NxTextColumnFileFullName).toStdString(),
+             RealDurationOf(cellText(input_.NextGrid, row, NxTextColumnRealDuration).toStdString())});
     const auto log = [this](const std::string& line) { Log(QString::fromStdString(line)); };
     const TOutputSelection selection = selectionOf(globals_);
     std::vector<TQueuedFile> queued = join ? QueueJoinTask(encoder_, selection, inputs, run_, log)
@@ -121,11 +122,11 @@ std::vector<TQueuedFile> TConversionRunPage::QueueTasks(bool join) {
         const QString name = QFileInfo(path).fileName();
         if (join) {
             const int row = file.InputIndex;
-            const QString size = cellText(w_.NextGrid, row, NxTextColumnWidth) + "x" +
-                                 cellText(w_.NextGrid, row, NxTextColumnHeight);
+            const QString size = cellText(input_.NextGrid, row, NxTextColumnWidth) + "x" +
+                                 cellText(input_.NextGrid, row, NxTextColumnHeight);
             new QTreeWidgetItem(w_.ListViewConverting,
                                 {name, QString::fromStdString(FormatDurationText(file.DurationUs)), size,
-                                 cellText(w_.NextGrid, row, NxTextColumnAspectRatio),
+                                 cellText(input_.NextGrid, row, NxTextColumnAspectRatio),
                                  QString::fromStdString(file.OutputFileName)});
         } else {
             new QTreeWidgetItem(w_.ListViewConverting,

@@ -5,35 +5,13 @@
 #include "FFEncode.h"
 #include "GlobalVars.h"
 #include "Services.h"
+#include "WizardWidgets.h"
 
 #include <QObject>
 #include <QString>
-
 #include <atomic>
 #include <functional>
 #include <vector>
-
-class QCheckBox;
-class QLabel;
-class QProgressBar;
-class QTableWidget;
-class QTreeWidget;
-
-// The converting page's widgets, and the input list it reads.
-struct TConversionRunWidgets {
-    QTableWidget* NextGrid = nullptr;
-    QTreeWidget* ListViewConverting = nullptr;
-    QLabel* LabelCurrentFileTitle = nullptr;
-    QLabel* LabelCurrentFile = nullptr;
-    QLabel* LabelEstimated = nullptr;
-    QLabel* LabelElapsed = nullptr;
-    QLabel* LabelTimeLeft = nullptr;
-    QProgressBar* ProgressBar = nullptr;
-    QLabel* LabelProgress = nullptr;
-    QCheckBox* CheckBoxPlayASound = nullptr;
-    QCheckBox* CheckBoxShutdown = nullptr;
-    QCheckBox* CheckBoxPreview = nullptr;
-};
 
 // Calls into the rest of the window.
 struct TConversionRunHooks {
@@ -54,9 +32,10 @@ struct TConversionRunHooks {
 class TConversionRunPage : public QObject {
     Q_OBJECT
 public:
-    // exeDir: the program's folder, holding "sounds".
-    TConversionRunPage(const TConversionRunWidgets& widgets, TFFEncoder& encoder, TGlobalVars& globals,
-                       TServices services, QString exeDir, TConversionRunHooks hooks, QObject* parent = nullptr);
+    // input: the list the run reads; exeDir: the program's folder, holding "sounds".
+    TConversionRunPage(const TInputPageWidgets& input, const TConversionPageWidgets& page,
+                       TFFEncoder& encoder, TGlobalVars& globals, TServices services, QString exeDir,
+                       TConversionRunHooks hooks, QObject* parent = nullptr);
     ~TConversionRunPage() override;
 
     // Handler of the run-start message (1026).
@@ -87,13 +66,14 @@ private:
     void Log(const QString& line);
     QString SoundFile(const char* name) const;
 
-    TConversionRunWidgets w_;
+    const TInputPageWidgets& input_;
+    const TConversionPageWidgets& w_;
     TFFEncoder& encoder_;
     TGlobalVars& globals_;
     TServices services_;
     QString exeDir_;
     TConversionRunHooks hooks_;
     TConversionRun run_;
-    bool joinMode_ = false;  // of the current run; main thread
+    bool joinMode_ = false;            // of the current run; main thread
     std::atomic<int> tasksStarted_{0}; // set before the start, read by the final notification
 };

@@ -31,10 +31,12 @@ uint8_t& storedFormat(TGlobalVars& globals, TFormatClass formatClass) {
 TFormatPage::TFormatPage(const TFormatPageWidgets& widgets, TGlobalVars& globals, QObject* parent)
     : QObject(parent), widgets_(widgets), globals_(globals) {
     CreatePresetLists();
-    connect(widgets_.ClassButtons[fcVideo], &TImageButton::clicked, this, &TFormatPage::ButtonToFormatVideoClick);
-    connect(widgets_.ClassButtons[fcDevice], &TImageButton::clicked, this,
+    connect(widgets_.ButtonToFormatVideo, &TImageButton::clicked, this,
+            &TFormatPage::ButtonToFormatVideoClick);
+    connect(widgets_.ButtonToFormatDevice, &TImageButton::clicked, this,
             &TFormatPage::ButtonToFormatDeviceClick);
-    connect(widgets_.ClassButtons[fcAudio], &TImageButton::clicked, this, &TFormatPage::ButtonToFormatAudioClick);
+    connect(widgets_.ButtonToFormatAudio, &TImageButton::clicked, this,
+            &TFormatPage::ButtonToFormatAudioClick);
     for (const TFormatInfo& format : AllFormats())
         if (TImageButton* button = widgets_.FormatButtons[format.Id])
             connect(button, &TImageButton::clicked, this, [this, id = format.Id] { ButtonFormatClick(id); });
@@ -42,7 +44,7 @@ TFormatPage::TFormatPage(const TFormatPageWidgets& widgets, TGlobalVars& globals
 
 void TFormatPage::CreatePresetLists() {
     for (int c = 0; c < kFormatClassCount; ++c) {
-        QWidget* page = widgets_.ClassPages[c];
+        QWidget* page = widgets_.ClassPages()[c];
         auto* caption = new QLabel(QStringLiteral("Presets:"), page);
         caption->setGeometry(kPresetsCaption);
         stacks_[c] = new QStackedWidget(page);
@@ -66,9 +68,9 @@ TImageComboBox* TFormatPage::FrontPresetList(TFormatClass formatClass) const {
 
 void TFormatPage::ClassButtonClick(TFormatClass formatClass) {
     for (int c = 0; c < kFormatClassCount; ++c)
-        widgets_.ClassButtons[c]->setEnabled(c != formatClass);
-    widgets_.ClassButtons[formatClass]->setChecked(true);
-    widgets_.RzPageControlToFormat->setCurrentWidget(widgets_.ClassPages[formatClass]);
+        widgets_.ClassButtons()[c]->setEnabled(c != formatClass);
+    widgets_.ClassButtons()[formatClass]->setChecked(true);
+    widgets_.RzPageControlToFormat->setCurrentWidget(widgets_.ClassPages()[formatClass]);
     globals_.OutputFormatClass = formatClass;
 }
 

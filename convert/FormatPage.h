@@ -2,24 +2,13 @@
 
 #include "FormatCatalog.h"
 #include "GlobalVars.h"
+#include "WizardWidgets.h"
 
 #include <QObject>
-
 #include <array>
 
 class QStackedWidget;
-class TImageButton;
 class TImageComboBox;
-class TPageControl;
-
-// The format page's widgets that the window creates and places: class buttons and
-// their pages by class index, and every format's image button by format.
-struct TFormatPageWidgets {
-    std::array<TImageButton*, kFormatClassCount> ClassButtons{}; // ButtonToFormatVideo, ...Device, ...Audio
-    std::array<QWidget*, kFormatClassCount> ClassPages{};        // TabSheetToFormatVideo, ...
-    TPageControl* RzPageControlToFormat = nullptr;
-    std::array<TImageButton*, kFormatCount> FormatButtons{}; // ButtonFormatWAV, ... by TFormatId
-};
 
 // The format page: the class and format buttons, each format's preset list stacked
 // with the others of its class, and the choice shown from and taken into the settings.
@@ -49,7 +38,7 @@ private:
     void ClassButtonClick(TFormatClass formatClass);
     void CreatePresetLists();
 
-    TFormatPageWidgets widgets_;
+    const TFormatPageWidgets& widgets_;
     TGlobalVars& globals_;
     std::array<QStackedWidget*, kFormatClassCount> stacks_{};
     std::array<TImageComboBox*, kFormatCount> presetLists_{};

@@ -1,8 +1,8 @@
 #include "InputListPage.h"
 
 #include "BusyCursor.h"
-#include "FailedAddFileDialog.h"
 #include "FFDecode.h"
+#include "FailedAddFileDialog.h"
 #include "InputProbe.h"
 #include "InputRowTexts.h"
 #include "SlideGrid.h"
@@ -19,7 +19,6 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QUrl>
-
 #include <array>
 
 namespace {
@@ -116,9 +115,9 @@ bool IsDroppableMediaFile(const QString& path) {
     return false;
 }
 
-TInputListPage::TInputListPage(QWidget& window, TSlideGrid& grid, TFFDecoder& decoder, TGlobalVars& globals,
-                               TServices services, LogLineFn appendLogLine)
-    : window_(window), grid_(grid), decoder_(decoder), globals_(globals), services_(services),
+TInputListPage::TInputListPage(QWidget& window, const TInputPageWidgets& page, TFFDecoder& decoder,
+                               TGlobalVars& globals, TServices services, LogLineFn appendLogLine)
+    : window_(window), grid_(*page.NextGrid), decoder_(decoder), globals_(globals), services_(services),
       appendLogLine_(std::move(appendLogLine)) {
     ImageAudioIcon = drawAudioIcon();
     grid_.setColumnCount(kInputColumnCount);

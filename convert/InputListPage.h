@@ -2,11 +2,11 @@
 
 #include "GlobalVars.h"
 #include "Services.h"
+#include "WizardWidgets.h"
 
 #include <QObject>
 #include <QPixmap>
 #include <QStringList>
-
 #include <functional>
 #include <vector>
 
@@ -33,8 +33,8 @@ class TInputListPage : public QObject {
 public:
     using LogLineFn = std::function<void(const QString&)>;
 
-    // window: owner of the dialogs and the drop target; grid: NextGrid.
-    TInputListPage(QWidget& window, TSlideGrid& grid, TFFDecoder& decoder, TGlobalVars& globals,
+    // window: owner of the dialogs and the drop target.
+    TInputListPage(QWidget& window, const TInputPageWidgets& page, TFFDecoder& decoder, TGlobalVars& globals,
                    TServices services, LogLineFn appendLogLine);
     ~TInputListPage() override;
 

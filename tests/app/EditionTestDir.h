@@ -2,14 +2,13 @@
 
 #include "EditionFile.h"
 #include "EditionSetup.h"
-#include "FakeServices.h"
 #include "FormMain.h"
+#include "common/FakeServices.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QTemporaryDir>
-
 #include <memory>
 
 // A program folder for a test: the generated resources of the build copied beside a

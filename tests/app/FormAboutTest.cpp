@@ -1,5 +1,6 @@
 #include "FormAbout.h"
 
+#include "ClickLabel.h"
 #include "EditionTestDir.h"
 #include "GalleryShot.h"
 #include "ImageButton.h"

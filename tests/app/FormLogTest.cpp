@@ -1,7 +1,7 @@
 #include "FormLog.h"
 
-#include "FakeServices.h"
 #include "GalleryShot.h"
+#include "common/FakeServices.h"
 
 #include <QFile>
 #include <QPlainTextEdit>

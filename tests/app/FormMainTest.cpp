@@ -1,8 +1,7 @@
-#include "EditionTestDir.h"
-#include "GalleryShot.h"
-
 #include "EditionTable.h"
+#include "EditionTestDir.h"
 #include "Fixtures.h"
+#include "GalleryShot.h"
 #include "ImageButton.h"
 #include "InputRowTexts.h"
 #include "MainThread.h"
@@ -20,10 +19,8 @@
 #include <QRadioButton>
 #include <QRegion>
 #include <QScreen>
-
-#include <gtest/gtest.h>
-
 #include <atomic>
+#include <gtest/gtest.h>
 #include <thread>
 
 namespace {
@@ -40,7 +37,9 @@ QString ReadFile(const QString& path) {
 
 std::vector<TImageButton*> VisibleClassButtons(TFormMain& form) {
     std::vector<TImageButton*> visible;
-    for (TImageButton* button : {form.ButtonToFormatVideo, form.ButtonToFormatDevice, form.ButtonToFormatAudio}) {
+    for (TImageButton* button :
+         {form.Pages.Format.ButtonToFormatVideo, form.Pages.Format.ButtonToFormatDevice,
+          form.Pages.Format.ButtonToFormatAudio}) {
         if (!button->isHidden())
             visible.push_back(button);
     }
@@ -72,19 +71,19 @@ TEST(FormMain, FullEditionSetsUpTheSkinnedWizard) {
     EXPECT_TRUE(t.vars.DownloadMode);
     EXPECT_EQ(form.PageControlMain->currentWidget(), form.TabSheetMode);
     EXPECT_FALSE(form.PageControlMain->TabsVisible());
-    EXPECT_FALSE(form.RzPageControlToFormat->TabsVisible());
+    EXPECT_FALSE(form.Pages.Format.RzPageControlToFormat->TabsVisible());
     EXPECT_EQ(form.PageControlMain->count(), 8);
 
     // Nine video formats on a 525-pixel page: eight columns, the ninth starts row two.
-    EXPECT_EQ(form.TabSheetToFormatVideo->width(), 525);
+    EXPECT_EQ(form.Pages.Format.TabSheetToFormatVideo->width(), 525);
     EXPECT_EQ(form.FormatButton(ps3GP)->pos(), QPoint(10, 65));
     EXPECT_EQ(form.FormatButton(psMOV)->pos(), QPoint(10 + 7 * 64, 5));
     EXPECT_EQ(form.FormatButton(psMP2)->pos(), QPoint(10 + 7 * 64, 5));
     EXPECT_EQ(form.FormatButton(psiPad)->pos(), QPoint(10 + 6 * 64, 5));
     EXPECT_EQ(form.FormatButton(psAVI)->objectName(), "ButtonFormatAVI");
     EXPECT_EQ(VisibleClassButtons(form).size(), 3u);
-    EXPECT_EQ(form.ButtonToFormatAudio->pos(), QPoint(18 + 2 * 171, 135));
-    EXPECT_EQ(form.RzPageControlToFormat->y(), 172);
+    EXPECT_EQ(form.Pages.Format.ButtonToFormatAudio->pos(), QPoint(18 + 2 * 171, 135));
+    EXPECT_EQ(form.Pages.Format.RzPageControlToFormat->y(), 172);
 
     // The window is shown by the deferred message, with the edition's tools wording.
     EXPECT_FALSE(form.isVisible());
@@ -117,7 +116,7 @@ TEST(FormMain, OneOfferedClassHidesEveryClassButton) {
                             "WAV=1\nMP3=1\nOGG=1\n"));
     ASSERT_TRUE(t.form->FormCreate());
     EXPECT_TRUE(VisibleClassButtons(*t.form).empty());
-    EXPECT_EQ(t.form->RzPageControlToFormat->y(), 120);
+    EXPECT_EQ(t.form->Pages.Format.RzPageControlToFormat->y(), 120);
     EXPECT_TRUE(t.form->FormatButton(psWMA)->isHidden());
     EXPECT_EQ(t.form->FormatButton(psOGG)->pos(), QPoint(10 + 2 * 64, 5));
     EXPECT_TRUE(t.form->FormatButton(psAVI)->isHidden());
@@ -131,10 +130,10 @@ TEST(FormMain, TwoOfferedClassesKeepTheirButtonsInOrder) {
     ASSERT_TRUE(t.form->FormCreate());
     const auto visible = VisibleClassButtons(*t.form);
     ASSERT_EQ(visible.size(), 2u);
-    EXPECT_EQ(visible[0], t.form->ButtonToFormatDevice);
+    EXPECT_EQ(visible[0], t.form->Pages.Format.ButtonToFormatDevice);
     EXPECT_EQ(visible[0]->pos(), QPoint(18, 135));
     EXPECT_EQ(visible[1]->pos(), QPoint(18 + 171, 135));
-    EXPECT_EQ(t.form->RzPageControlToFormat->y(), 172);
+    EXPECT_EQ(t.form->Pages.Format.RzPageControlToFormat->y(), 172);
     EXPECT_EQ(t.vars.OutputFormatClass, fcDevice);
     EXPECT_EQ(t.form->FormatButton(psiPad)->pos(), QPoint(10, 5));
 }
@@ -175,8 +174,9 @@ TEST(FormMain, MinimalChromeEditionHidesHelpLogAndLabels) {
     FormUnderTest t(Edition("Name=Vantoleaf Media Converter Lite\nMP3=1\n"));
     ASSERT_TRUE(t.form->FormCreate());
     ASSERT_NE(t.form->Edition(), nullptr);
-    for (QWidget* widget : {static_cast<QWidget*>(t.form->LabelVersion), static_cast<QWidget*>(t.form->LabelMoreTools),
-                            static_cast<QWidget*>(t.form->ButtonHelp), static_cast<QWidget*>(t.form->ButtonLog)})
+    for (QWidget* widget :
+         {static_cast<QWidget*>(t.form->LabelVersion), static_cast<QWidget*>(t.form->LabelMoreTools),
+          static_cast<QWidget*>(t.form->ButtonHelp), static_cast<QWidget*>(t.form->ButtonLog)})
         EXPECT_TRUE(widget->isHidden()) << qPrintable(widget->objectName());
     EXPECT_FALSE(t.form->ButtonNext->isHidden());
 }
@@ -250,7 +250,8 @@ TEST(FormMain, SettingsReachTheFileOnlyAtClose) {
     const QString text = ReadFile(file);
     EXPECT_TRUE(text.contains("OutputMP3Preset=4"));
     EXPECT_TRUE(text.contains("OutputURLDir=/videos/"));
-    EXPECT_TRUE(text.contains("[Form]\nx=12\ny=34\nheight=547\nwidth=772\nmaximized=0\n")) << qPrintable(text);
+    EXPECT_TRUE(text.contains("[Form]\nx=12\ny=34\nheight=547\nwidth=772\nmaximized=0\n"))
+        << qPrintable(text);
     EXPECT_TRUE(text.contains("[FormLog]\nx=30\ny=40\n")) << qPrintable(text);
     EXPECT_TRUE(t.services.Dialogs.Shown.empty());
 
@@ -312,7 +313,7 @@ TEST(FormMain, FilesOnTheCommandLineGoToTheInputPageAsIfDropped) {
     ASSERT_TRUE(t.form->FormCreate());
     QApplication::processEvents();
     ASSERT_EQ(t.form->PageControlMain->currentWidget(), t.form->TabSheetMode);
-    ASSERT_FALSE(t.form->Pages.RadioButtonConvertVideo->isChecked());
+    ASSERT_FALSE(t.form->Pages.Mode.RadioButtonConvertVideo->isChecked());
 
     const QString video = QString::fromStdString(Fixtures::Path("av.mp4"));
     const QString audio = QString::fromStdString(Fixtures::Path("audio.mp3"));
@@ -326,13 +327,13 @@ TEST(FormMain, FilesOnTheCommandLineGoToTheInputPageAsIfDropped) {
     QDir::setCurrent(previous);
 
     EXPECT_EQ(t.form->PageControlMain->currentWidget(), t.form->TabSheetStep1);
-    EXPECT_TRUE(t.form->Pages.RadioButtonConvertVideo->isChecked());
+    EXPECT_TRUE(t.form->Pages.Mode.RadioButtonConvertVideo->isChecked());
     EXPECT_EQ(
         t.form->LabelTitle->text(),
         "Select the videos you want to convert. Use \"Move Up\" and \"Move Down\" to change the order.");
     // Back is offered: this edition has the mode page to go back to.
     EXPECT_TRUE(t.form->Wizard->ActionBack->isEnabled());
-    const TSlideGrid& grid = *t.form->Pages.NextGrid;
+    const TSlideGrid& grid = *t.form->Pages.Input.NextGrid;
     ASSERT_EQ(grid.rowCount(), 2);
     EXPECT_EQ(grid.item(0, NxTextColumnFileFullName)->text(), video);
     EXPECT_EQ(grid.item(1, NxTextColumnFileFullName)->text(), audio);

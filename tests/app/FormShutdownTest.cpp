@@ -1,8 +1,8 @@
 #include "FormShutdown.h"
 
-#include "FakeServices.h"
 #include "GalleryShot.h"
 #include "PowerAction.h"
+#include "common/FakeServices.h"
 
 #include <QApplication>
 #include <QLabel>

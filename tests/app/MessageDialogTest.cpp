@@ -1,7 +1,7 @@
 #include "MessageDialog.h"
 
-#include "FakeServices.h"
 #include "GalleryShot.h"
+#include "common/FakeServices.h"
 
 #include <QApplication>
 #include <QPushButton>

@@ -1,3 +1,4 @@
+#include "ClickLabel.h"
 #include "EditionTestDir.h"
 #include "FFLog.h"
 #include "FormLog.h"
@@ -5,6 +6,7 @@
 #include "ImageButton.h"
 #include "PageControl.h"
 #include "Settings.h"
+#include "SlideGrid.h"
 #include "Wizard.h"
 
 #include <QAction>
@@ -56,16 +58,16 @@ protected:
 
     void AddInputRows(int count) {
         for (int i = 0; i < count; ++i) {
-            const int row = pages->NextGrid->rowCount();
-            pages->NextGrid->insertRow(row);
-            pages->NextGrid->setItem(row, 5,
-                                     new QTableWidgetItem(QStringLiteral("/media/in%1.avi").arg(row)));
+            const int row = pages->Input.NextGrid->rowCount();
+            pages->Input.NextGrid->insertRow(row);
+            pages->Input.NextGrid->setItem(row, 5,
+                                           new QTableWidgetItem(QStringLiteral("/media/in%1.avi").arg(row)));
         }
     }
 
     void AddLinks(const QStringList& links) {
         for (const QString& link : links)
-            pages->ListViewInputURL->addTopLevelItem(new QTreeWidgetItem({link}));
+            pages->Links.ListViewInputURL->addTopLevelItem(new QTreeWidgetItem({link}));
     }
 
     // Counts the private messages of one number that reach the window.
@@ -106,7 +108,7 @@ TEST_F(WizardFlow, ConversionRouteWithDownloadMode) {
     EXPECT_EQ(form->LabelTitle->text(), "Welcome to Wiz Converter! What do you want to do?");
     GalleryShot(form, "Wizard-Mode");
 
-    pages->RadioButtonConvertVideo->setChecked(true);
+    pages->Mode.RadioButtonConvertVideo->setChecked(true);
     wizard->ActionNext->trigger();
     ExpectTexts(TWizardPage::Step1, "Next", true, true, "Cancel");
 
@@ -122,12 +124,12 @@ TEST_F(WizardFlow, ConversionRouteWithDownloadMode) {
     fut->vars.OutputFileDir = "/stored/output";
     wizard->ActionNext->trigger();
     ExpectTexts(TWizardPage::Step2, "Convert", true, true, "Cancel");
-    EXPECT_EQ(pages->EditOutputDir->text(), "/stored/output");
+    EXPECT_EQ(pages->Format.EditOutputDir->text(), "/stored/output");
 
     // Back keeps the rows; Exit asks and, on Yes only, clears them.
     wizard->ActionBack->trigger();
     EXPECT_EQ(wizard->CurrentPage(), TWizardPage::Step1);
-    EXPECT_EQ(pages->NextGrid->rowCount(), 2);
+    EXPECT_EQ(pages->Input.NextGrid->rowCount(), 2);
     wizard->ActionNext->trigger();
     Answer({QMessageBox::No});
     wizard->ActionExit->trigger();
@@ -135,32 +137,32 @@ TEST_F(WizardFlow, ConversionRouteWithDownloadMode) {
     EXPECT_EQ(dialogs->Shown.back().Kind, TMsgDlgType::mtConfirmation);
     EXPECT_EQ(dialogs->Shown.back().Buttons, QMessageBox::Yes | QMessageBox::No);
     EXPECT_EQ(wizard->CurrentPage(), TWizardPage::Step2);
-    EXPECT_EQ(pages->NextGrid->rowCount(), 2);
+    EXPECT_EQ(pages->Input.NextGrid->rowCount(), 2);
     Answer({QMessageBox::Yes});
     wizard->ActionExit->trigger();
     EXPECT_EQ(wizard->CurrentPage(), TWizardPage::Mode);
-    EXPECT_EQ(pages->NextGrid->rowCount(), 0);
+    EXPECT_EQ(pages->Input.NextGrid->rowCount(), 0);
 
     // Back on the file page asks before it clears.
-    pages->RadioButtonConvertVideo->setChecked(true);
+    pages->Mode.RadioButtonConvertVideo->setChecked(true);
     wizard->ActionNext->trigger();
     AddInputRows(1);
     Answer({QMessageBox::No});
     wizard->ActionBack->trigger();
     EXPECT_EQ(LastMessage(), "Are you sure to cancel and go back?");
     EXPECT_EQ(wizard->CurrentPage(), TWizardPage::Step1);
-    EXPECT_EQ(pages->NextGrid->rowCount(), 1);
+    EXPECT_EQ(pages->Input.NextGrid->rowCount(), 1);
     Answer({QMessageBox::Yes});
     wizard->ActionBack->trigger();
     ExpectTexts(TWizardPage::Mode, "Next", true, false, "Exit");
-    EXPECT_EQ(pages->NextGrid->rowCount(), 0);
+    EXPECT_EQ(pages->Input.NextGrid->rowCount(), 0);
 }
 
 TEST_F(WizardFlow, FormatPageCreatesTheFolderAndStartsTheRun) {
     Start(kEditionWithDownload);
     int* starts = CountMessages(pmStartConversion);
     fut->vars.PlayASoundWhenFinished = true;
-    pages->RadioButtonConvertVideo->setChecked(true);
+    pages->Mode.RadioButtonConvertVideo->setChecked(true);
     wizard->ActionNext->trigger();
     AddInputRows(1);
     wizard->ActionNext->trigger();
@@ -170,7 +172,7 @@ TEST_F(WizardFlow, FormatPageCreatesTheFolderAndStartsTheRun) {
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     const QString impossible = Folder("file/out");
-    pages->EditOutputDir->setText(impossible);
+    pages->Format.EditOutputDir->setText(impossible);
     wizard->ActionNext->trigger();
     EXPECT_EQ(LastMessage(),
               "Fail to create directory! Please check if output folder have the right format!");
@@ -180,13 +182,13 @@ TEST_F(WizardFlow, FormatPageCreatesTheFolderAndStartsTheRun) {
     EXPECT_EQ(*starts, 0);
 
     const QString nested = Folder("a/b/c");
-    pages->EditOutputDir->setText(nested);
+    pages->Format.EditOutputDir->setText(nested);
     wizard->ActionNext->trigger();
     EXPECT_TRUE(QFileInfo(nested).isDir());
     EXPECT_EQ(fut->vars.OutputFileDir, nested + "/");
     ExpectTexts(TWizardPage::Step3, "Next", false, false, "Cancel");
-    EXPECT_TRUE(pages->CheckBoxPlayASound->isChecked());
-    EXPECT_FALSE(pages->CheckBoxShutdown->isChecked());
+    EXPECT_TRUE(pages->Conversion.CheckBoxPlayASound->isChecked());
+    EXPECT_FALSE(pages->Conversion.CheckBoxShutdown->isChecked());
     EXPECT_EQ(*starts, 0); // posted, not called
     QCoreApplication::processEvents();
     EXPECT_EQ(*starts, 1);
@@ -218,32 +220,33 @@ TEST_F(WizardFlow, AltF4OnTheConvertingPageAsksToCancelTheConversion) {
 TEST_F(WizardFlow, ConversionSummaryCountsAndFinish) {
     Start(kEditionWithDownload);
     AddInputRows(3);
-    pages->ListViewConverting->addTopLevelItem(new QTreeWidgetItem({"in0.avi"}));
+    pages->Conversion.ListViewConverting->addTopLevelItem(new QTreeWidgetItem({"in0.avi"}));
     fut->vars.FilesInRun = 5;
     fut->vars.FilesConverted = 3;
     fut->vars.ErrorList = QStringList{"in1.avi: Invalid data", "in2.avi: Invalid data"};
     fut->vars.OutputFileDir = "/stored/output/";
     wizard->ShowConversionSummary();
     ExpectTexts(TWizardPage::Step4, "Finish", true, false, "Exit");
-    EXPECT_EQ(pages->LabelFinishTotalFiles->text(), "5");
-    EXPECT_EQ(pages->LabelFinishSuccessed->text(), "3");
-    EXPECT_EQ(pages->LabelFinishFailed->text(), "2");
-    EXPECT_FALSE(pages->MemoErrorLog->isHidden());
-    EXPECT_EQ(pages->MemoErrorLog->toPlainText(), "in1.avi: Invalid data\nin2.avi: Invalid data");
+    EXPECT_EQ(pages->ConversionSummary.LabelFinishTotalFiles->text(), "5");
+    EXPECT_EQ(pages->ConversionSummary.LabelFinishSuccessed->text(), "3");
+    EXPECT_EQ(pages->ConversionSummary.LabelFinishFailed->text(), "2");
+    EXPECT_FALSE(pages->ConversionSummary.MemoErrorLog->isHidden());
+    EXPECT_EQ(pages->ConversionSummary.MemoErrorLog->toPlainText(),
+              "in1.avi: Invalid data\nin2.avi: Invalid data");
     EXPECT_EQ(form->LabelFinishTitle1->text(), "Wiz Converter has finished the conversion.");
     GalleryShot(form, "Wizard-Step4");
 
-    pages->LabelOpenFolder->clicked();
+    pages->ConversionSummary.LabelOpenFolder->clicked();
     EXPECT_EQ(fut->services.Shell.Opened, QStringList{"/stored/output/"});
 
     wizard->ActionNext->trigger();
     EXPECT_EQ(wizard->CurrentPage(), TWizardPage::Mode);
-    EXPECT_EQ(pages->NextGrid->rowCount(), 0);
-    EXPECT_EQ(pages->ListViewConverting->topLevelItemCount(), 0);
+    EXPECT_EQ(pages->Input.NextGrid->rowCount(), 0);
+    EXPECT_EQ(pages->Conversion.ListViewConverting->topLevelItemCount(), 0);
 
     fut->vars.ErrorList.clear();
     wizard->ShowConversionSummary();
-    EXPECT_TRUE(pages->MemoErrorLog->isHidden());
+    EXPECT_TRUE(pages->ConversionSummary.MemoErrorLog->isHidden());
 
     // The summary's Exit quits, after asking.
     ExpectExitAsksBeforeQuitting();
@@ -262,10 +265,10 @@ TEST_F(WizardFlow, DownloadRoute) {
     wizard->ActionNext->trigger(); // download is checked at start
     ExpectTexts(TWizardPage::Step5, "Download", true, true, "Cancel");
     EXPECT_EQ(form->LabelTitle->text(), "Copy a YouTube link from your browser address bar and Paste here");
-    EXPECT_EQ(pages->EditURLOutput->text(), "/stored/videos");
-    EXPECT_FALSE(pages->CheckBoxYouTubeQuality->isChecked());
-    EXPECT_FALSE(pages->ButtonYouTubeQualityConfig->isEnabled());
-    EXPECT_EQ(pages->LabelYouTubeQuality->text(), "Prefer: 1 > 2");
+    EXPECT_EQ(pages->Links.EditURLOutput->text(), "/stored/videos");
+    EXPECT_FALSE(pages->Links.CheckBoxYouTubeQuality->isChecked());
+    EXPECT_FALSE(pages->Links.ButtonYouTubeQualityConfig->isEnabled());
+    EXPECT_EQ(pages->Links.LabelYouTubeQuality->text(), "Prefer: 1 > 2");
 
     wizard->ActionNext->trigger();
     EXPECT_EQ(LastMessage(), "Please Copy & Paste the YouTube video links you want to download.");
@@ -275,14 +278,14 @@ TEST_F(WizardFlow, DownloadRoute) {
     QFile blocker(Folder("file"));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    pages->EditURLOutput->setText(Folder("file/videos"));
+    pages->Links.EditURLOutput->setText(Folder("file/videos"));
     wizard->ActionNext->trigger();
     EXPECT_EQ(LastMessage(),
               "Fail to create directory! Please check if output folder have the right format!");
     EXPECT_EQ(wizard->CurrentPage(), TWizardPage::Step5);
 
-    pages->EditURLOutput->setText(Folder("videos"));
-    pages->CheckBoxYouTubeQuality->setChecked(true);
+    pages->Links.EditURLOutput->setText(Folder("videos"));
+    pages->Links.CheckBoxYouTubeQuality->setChecked(true);
     GalleryShot(form, "Wizard-Step5");
     wizard->ActionNext->trigger();
     ExpectTexts(TWizardPage::Step6, "Next", false, false, "Cancel");
@@ -291,8 +294,8 @@ TEST_F(WizardFlow, DownloadRoute) {
     EXPECT_TRUE(fut->vars.DownloadedFiles.isEmpty());
     EXPECT_EQ(fut->vars.LinksInRun, 2);
     EXPECT_EQ(fut->vars.LinksDownloaded, 0);
-    ASSERT_EQ(pages->ListViewURLDownload->topLevelItemCount(), 2);
-    QTreeWidgetItem* row = pages->ListViewURLDownload->topLevelItem(1);
+    ASSERT_EQ(pages->Download.ListViewURLDownload->topLevelItemCount(), 2);
+    QTreeWidgetItem* row = pages->Download.ListViewURLDownload->topLevelItem(1);
     EXPECT_EQ(row->text(0), "http://127.0.0.1/watch?v=b");
     EXPECT_EQ(row->text(1), "Waiting...");
     EXPECT_EQ(row->text(2), "0 KB");
@@ -311,18 +314,18 @@ TEST_F(WizardFlow, DownloadRoute) {
     EXPECT_EQ(aborts, 1);
 
     fut->vars.LinksDownloaded = 1;
-    pages->LabelSpeed->setText("12 KB/s");
+    pages->Download.LabelSpeed->setText("12 KB/s");
     wizard->ShowDownloadSummary();
     ExpectTexts(TWizardPage::Step7, "Finish", true, false, "Exit");
-    EXPECT_EQ(pages->LabelURLTotalFiles->text(), "2");
-    EXPECT_EQ(pages->LabelURLSucedded->text(), "1");
-    EXPECT_EQ(pages->LabelURLFailed->text(), "1");
-    EXPECT_EQ(pages->LabelSpeed->text(), "...");
-    EXPECT_EQ(pages->LabelProgressBarDownload->text(), "0%");
-    EXPECT_EQ(pages->ListViewInputURL->topLevelItemCount(), 0);
-    EXPECT_EQ(pages->ListViewURLDownload->topLevelItemCount(), 0);
+    EXPECT_EQ(pages->DownloadSummary.LabelURLTotalFiles->text(), "2");
+    EXPECT_EQ(pages->DownloadSummary.LabelURLSucedded->text(), "1");
+    EXPECT_EQ(pages->DownloadSummary.LabelURLFailed->text(), "1");
+    EXPECT_EQ(pages->Download.LabelSpeed->text(), "...");
+    EXPECT_EQ(pages->Download.LabelProgressBarDownload->text(), "0%");
+    EXPECT_EQ(pages->Links.ListViewInputURL->topLevelItemCount(), 0);
+    EXPECT_EQ(pages->Download.ListViewURLDownload->topLevelItemCount(), 0);
     GalleryShot(form, "Wizard-Step7");
-    pages->LabelURLOpenFolder->clicked();
+    pages->DownloadSummary.LabelURLOpenFolder->clicked();
     EXPECT_EQ(fut->services.Shell.Opened.back(), Folder("videos") + "/");
 
     wizard->ActionNext->trigger();
@@ -333,11 +336,11 @@ TEST_F(WizardFlow, DownloadRoute) {
     AddLinks({"http://127.0.0.1/watch?v=c"});
     Answer({QMessageBox::No});
     wizard->ActionBack->trigger();
-    EXPECT_EQ(pages->ListViewInputURL->topLevelItemCount(), 1);
+    EXPECT_EQ(pages->Links.ListViewInputURL->topLevelItemCount(), 1);
     Answer({QMessageBox::Yes});
     wizard->ActionBack->trigger();
     EXPECT_EQ(wizard->CurrentPage(), TWizardPage::Mode);
-    EXPECT_EQ(pages->ListViewInputURL->topLevelItemCount(), 0);
+    EXPECT_EQ(pages->Links.ListViewInputURL->topLevelItemCount(), 0);
 }
 
 TEST_F(WizardFlow, EditionWithoutDownloadModeStartsOnTheFilesAndJoins) {
@@ -353,7 +356,7 @@ TEST_F(WizardFlow, EditionWithoutDownloadModeStartsOnTheFilesAndJoins) {
     Answer({QMessageBox::Yes});
     wizard->ActionExit->trigger();
     ExpectTexts(TWizardPage::Step1, "Next", true, false, "Exit");
-    EXPECT_EQ(pages->NextGrid->rowCount(), 0);
+    EXPECT_EQ(pages->Input.NextGrid->rowCount(), 0);
 
     ExpectExitAsksBeforeQuitting();
 }
@@ -371,13 +374,13 @@ TEST_F(WizardFlow, InputListActionsFollowSelectionAndRows) {
     expectEnabled(false, false, false, false, false);
     AddInputRows(3);
     expectEnabled(false, false, true, false, false);
-    pages->NextGrid->selectRow(1);
+    pages->Input.NextGrid->selectRow(1);
     expectEnabled(true, true, true, true, true);
-    pages->NextGrid->selectRow(2);
+    pages->Input.NextGrid->selectRow(2);
     expectEnabled(true, true, true, true, false);
-    pages->NextGrid->selectRow(0);
+    pages->Input.NextGrid->selectRow(0);
     expectEnabled(true, true, true, false, true);
-    pages->NextGrid->clearSelection();
+    pages->Input.NextGrid->clearSelection();
     expectEnabled(false, false, true, false, false);
 
     EXPECT_EQ(wizard->ActionAdd->text(), "&Add Video...");
@@ -391,25 +394,25 @@ TEST_F(WizardFlow, FolderPickersStoreTheChosenFolderWithASeparator) {
     Start(kEditionWithDownload);
     fut->vars.OutputFileDir = "/before/";
     dialogs->Folders = {"/picked/out", ""};
-    pages->ButtonSelectDir->click();
-    EXPECT_EQ(pages->EditOutputDir->text(), "/picked/out/");
+    pages->Format.ButtonSelectDir->click();
+    EXPECT_EQ(pages->Format.EditOutputDir->text(), "/picked/out/");
     EXPECT_EQ(fut->vars.OutputFileDir, "/picked/out/");
     EXPECT_EQ(dialogs->FolderPrompts.back(), "Please select a folder");
-    pages->ButtonSelectDir->click(); // cancelled
+    pages->Format.ButtonSelectDir->click(); // cancelled
     EXPECT_EQ(fut->vars.OutputFileDir, "/picked/out/");
 
     dialogs->Folders = {"/picked/videos/"};
-    pages->ButtonURLSelect->click();
-    EXPECT_EQ(pages->EditURLOutput->text(), "/picked/videos/");
+    pages->Links.ButtonURLSelect->click();
+    EXPECT_EQ(pages->Links.EditURLOutput->text(), "/picked/videos/");
     EXPECT_EQ(fut->vars.OutputURLDir, "/picked/videos/");
 }
 
 TEST_F(WizardFlow, ModeImagesPickTheirRouteAndLogButtonShowsTheLog) {
     Start(kEditionWithDownload);
     QTest::mouseClick(form->ImageConvertVideo, Qt::LeftButton);
-    EXPECT_TRUE(pages->RadioButtonConvertVideo->isChecked());
+    EXPECT_TRUE(pages->Mode.RadioButtonConvertVideo->isChecked());
     QTest::mouseClick(form->ImageDownloadVideo, Qt::LeftButton);
-    EXPECT_TRUE(pages->RadioButtonDownloadVideo->isChecked());
+    EXPECT_TRUE(pages->Mode.RadioButtonDownloadVideo->isChecked());
 
     TFormLog log(fut->services.Bundle());
     AttachLogWindow(*form, log);

@@ -3,7 +3,6 @@
 #include <QMessageBox>
 #include <QString>
 #include <QStringList>
-#include <memory>
 
 class QWidget;
 
@@ -85,22 +84,4 @@ struct TServices {
     IShellService& Shell;
     ISoundService& Sound;
     IPowerService& Power;
-};
-
-// The real implementations (Qt dialogs, QDesktopServices, QSoundEffect, logind).
-// Only the program constructs this; tests never do.
-class TDesktopServices {
-public:
-    TDesktopServices();
-    ~TDesktopServices();
-    TDesktopServices(const TDesktopServices&) = delete;
-    TDesktopServices& operator=(const TDesktopServices&) = delete;
-
-    TServices Bundle();
-
-private:
-    std::unique_ptr<IDialogService> dialogs_;
-    std::unique_ptr<IShellService> shell_;
-    std::unique_ptr<ISoundService> sound_;
-    std::unique_ptr<IPowerService> power_;
 };

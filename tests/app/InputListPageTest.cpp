@@ -1,11 +1,10 @@
 // The input list in the window: probing, refusing, dropping, and the row commands.
 
-#include "ConvertWindow.h"
-
 #include "BusyCursor.h"
+#include "ConvertWindow.h"
 #include "FailedAddFileDialog.h"
+#include "GalleryShot.h"
 #include "InputRowTexts.h"
-#include "app/GalleryShot.h"
 
 #include <QAction>
 #include <QFile>
@@ -34,7 +33,8 @@ protected:
         for (int i = 0; i < count; ++i) {
             const int row = grid->rowCount();
             grid->insertRow(row);
-            grid->setItem(row, NxTextColumnFileFullName, new QTableWidgetItem(QStringLiteral("/media/%1.avi").arg(row)));
+            grid->setItem(row, NxTextColumnFileFullName,
+                          new QTableWidgetItem(QStringLiteral("/media/%1.avi").arg(row)));
         }
     }
     // The action list updates its actions when the window is idle.
@@ -60,7 +60,8 @@ TEST_F(InputList, FiveFilesOfWhichTwoAreBrokenGiveThreeRowsAndTheDialog) {
         dialog->ButtonMoreInformation->click();
         dialog->ButtonClose->click();
     });
-    form->InputListPage->AddFiles({Fixture("av.mp4"), broken1, Fixture("audio.mp3"), broken2, Fixture("av.mkv")});
+    form->InputListPage->AddFiles(
+        {Fixture("av.mp4"), broken1, Fixture("audio.mp3"), broken2, Fixture("av.mkv")});
 
     ASSERT_EQ(grid->rowCount(), 3);
     EXPECT_EQ(Paths(), QStringList({Fixture("av.mp4"), Fixture("audio.mp3"), Fixture("av.mkv")}));
@@ -71,7 +72,8 @@ TEST_F(InputList, FiveFilesOfWhichTwoAreBrokenGiveThreeRowsAndTheDialog) {
     EXPECT_TRUE(shown[0].contains("notes.mp4")) << shown[0].toStdString();
 
     // The video row: middle-frame thumbnail and the video texts.
-    const QPixmap thumbnail = grid->item(0, NxGraphicColumnMainImage)->data(Qt::DecorationRole).value<QPixmap>();
+    const QPixmap thumbnail =
+        grid->item(0, NxGraphicColumnMainImage)->data(Qt::DecorationRole).value<QPixmap>();
     EXPECT_FALSE(thumbnail.isNull());
     EXPECT_LE(thumbnail.width(), 128);
     EXPECT_LE(thumbnail.height(), 88);
@@ -86,7 +88,8 @@ TEST_F(InputList, FiveFilesOfWhichTwoAreBrokenGiveThreeRowsAndTheDialog) {
     EXPECT_EQ(grid->item(0, NxTextColumnFileMinName)->toolTip(), Fixture("av.mp4"));
 
     // The audio-only row: the built-in audio icon and the audio lines.
-    const QImage icon = grid->item(1, NxGraphicColumnMainImage)->data(Qt::DecorationRole).value<QPixmap>().toImage();
+    const QImage icon =
+        grid->item(1, NxGraphicColumnMainImage)->data(Qt::DecorationRole).value<QPixmap>().toImage();
     EXPECT_EQ(icon, form->InputListPage->ImageAudioIcon.toImage());
     EXPECT_TRUE(Cell(1, NxTextColumnBitrate).startsWith("Audio Bit rate: 1")) << Cell(1, 3).toStdString();
     EXPECT_TRUE(Cell(1, NxTextColumnDimension).startsWith("Audio Encoder: mp3"));
@@ -129,7 +132,8 @@ TEST_F(InputList, DropsKeepMediaFilesByExtensionOnly) {
     QFile::copy(Fixture("audio.wav"), upper);
 
     QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(mpeg), QUrl::fromLocalFile(folder), QUrl::fromLocalFile(Fixture("av.avi")),
+    data.setUrls({QUrl::fromLocalFile(mpeg), QUrl::fromLocalFile(folder),
+                  QUrl::fromLocalFile(Fixture("av.avi")),
                   QUrl::fromLocalFile(QDir(scratch).filePath("readme.txt")), QUrl::fromLocalFile(upper)});
     QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(form, &enter);

@@ -1,4 +1,4 @@
-#include "Services.h"
+#include "DesktopServices.h"
 
 #include "MessageDialog.h"
 

@@ -4,27 +4,27 @@
 // services, and the helpers the conversion tests share.
 
 #include "ConversionRunPage.h"
+#include "EditionTestDir.h"
 #include "FormLog.h"
 #include "FormatPage.h"
 #include "InputListPage.h"
 #include "MainThread.h"
 #include "SlideGrid.h"
 #include "Wizard.h"
-#include "app/EditionTestDir.h"
 #include "common/Fixtures.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QTimer>
-
-#include <gtest/gtest.h>
-
 #include <chrono>
 #include <functional>
+#include <gtest/gtest.h>
 #include <memory>
 
-inline const QString kEditionConvert = Edition("Name=Wiz Converter\nDownload=0\nMP3=1\nWAV=1\nAVI=1\nFLV=1\nIPOD=1\n");
+inline const QString kEditionConvert =
+    Edition("Name=Wiz Converter\nDownload=0\nMP3=1\nWAV=1\nAVI=1\nFLV=1\nIPOD=1\n");
 inline const QString kEditionJoin = Edition("Name=Wiz Joiner\nDownload=0\nMerge=1\nMP3=1\n");
 
 class ConvertWindow : public ::testing::Test {
@@ -38,10 +38,10 @@ protected:
         form->FFEncoder->SetProgressInterval(100);
         wizard = form->Wizard;
         pages = &form->Pages;
-        grid = pages->NextGrid;
+        grid = pages->Input.NextGrid;
         vars = &fut->vars;
-        scratch = QString::fromStdString(Fixtures::ScratchFolder(
-            ::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        scratch = QString::fromStdString(
+            Fixtures::ScratchFolder(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     }
 
     void TearDown() override {
@@ -64,8 +64,7 @@ protected:
     }
 
     // Runs drive on the first modal dialog of type D that opens.
-    template <class D>
-    static void WhenModalOpens(std::function<void(D*)> drive) {
+    template <class D> static void WhenModalOpens(std::function<void(D*)> drive) {
         auto* poll = new QTimer;
         poll->setInterval(5);
         QObject::connect(poll, &QTimer::timeout, [poll, drive] {
@@ -105,8 +104,9 @@ protected:
     }
 
     QString SummaryCounts() const {
-        return pages->LabelFinishTotalFiles->text() + "/" + pages->LabelFinishSuccessed->text() + "/" +
-               pages->LabelFinishFailed->text();
+        return pages->ConversionSummary.LabelFinishTotalFiles->text() + "/" +
+               pages->ConversionSummary.LabelFinishSuccessed->text() + "/" +
+               pages->ConversionSummary.LabelFinishFailed->text();
     }
     QString SoundFile(const char* name) const {
         return QDir(QString::fromStdString(fut->dir.ExeDir())).filePath(QStringLiteral("sounds/") + name);

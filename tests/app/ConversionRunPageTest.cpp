@@ -3,8 +3,8 @@
 
 #include "ConvertWindow.h"
 #include "FormShutdown.h"
+#include "GalleryShot.h"
 #include "InputRowTexts.h"
-#include "app/GalleryShot.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -43,7 +43,9 @@ private:
 
 class ConversionRunTest : public ConvertWindow {
 protected:
-    QTreeWidgetItem* ConvertingRow(int i) const { return pages->ListViewConverting->topLevelItem(i); }
+    QTreeWidgetItem* ConvertingRow(int i) const {
+        return pages->Conversion.ListViewConverting->topLevelItem(i);
+    }
     QStringList Outputs(const QString& pattern) const {
         return QDir(scratch).entryList({pattern}, QDir::Files, QDir::Name);
     }
@@ -67,7 +69,7 @@ TEST_F(ConversionRunTest, ThreeFilesToMp3ReachTheSummaryWithTheDoneSound) {
     ASSERT_TRUE(ConvertToSummary());
 
     EXPECT_EQ(SummaryCounts(), "3/3/0");
-    EXPECT_FALSE(pages->MemoErrorLog->isVisible());
+    EXPECT_FALSE(pages->ConversionSummary.MemoErrorLog->isVisible());
     EXPECT_EQ(fut->services.Sound.Files, QStringList({SoundFile("done.wav")}));
     EXPECT_EQ(Outputs("*.mp3"), QStringList({"audio(1).mp3", "audio.mp3", "av.mp3"}))
         << "the second audio input finds its name taken";
@@ -75,11 +77,11 @@ TEST_F(ConversionRunTest, ThreeFilesToMp3ReachTheSummaryWithTheDoneSound) {
     EXPECT_TRUE(LogLines().first().startsWith("Codec threads: automatic ("))
         << LogLines().join('\n').toStdString();
 
-    QTreeWidget* list = pages->ListViewConverting;
+    QTreeWidget* list = pages->Conversion.ListViewConverting;
     ASSERT_EQ(list->topLevelItemCount(), 3);
     EXPECT_EQ(list->headerItem()->text(2), "Status");
     EXPECT_EQ(list->headerItem()->text(3), "Progress");
-    EXPECT_EQ(pages->LabelCurrentFileTitle->text(), "Current file:");
+    EXPECT_EQ(pages->Conversion.LabelCurrentFileTitle->text(), "Current file:");
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(ConvertingRow(i)->text(2), "Finish.");
         EXPECT_EQ(ConvertingRow(i)->text(3), "100%");
@@ -87,11 +89,11 @@ TEST_F(ConversionRunTest, ThreeFilesToMp3ReachTheSummaryWithTheDoneSound) {
     EXPECT_EQ(ConvertingRow(1)->text(0), "av.mp4");
     EXPECT_EQ(ConvertingRow(1)->text(1), "00:00:03.000");
     EXPECT_EQ(ConvertingRow(1)->text(4), QString::fromStdString(Fixtures::Folder()) + "/");
-    EXPECT_EQ(pages->LabelCurrentFile->text(), "...");
-    EXPECT_EQ(pages->LabelProgress->text(), "0%");
+    EXPECT_EQ(pages->Conversion.LabelCurrentFile->text(), "...");
+    EXPECT_EQ(pages->Conversion.LabelProgress->text(), "0%");
     EXPECT_EQ(form->FFEncoder->TaskCount(), 0);
     EXPECT_EQ(vars->ProcessedDurationUs, vars->TotalDurationUs) << "every task's own duration counted once";
-    EXPECT_NE(pages->LabelElapsed->text(), "...") << "progress showed the time figures";
+    EXPECT_NE(pages->Conversion.LabelElapsed->text(), "...") << "progress showed the time figures";
 
     // Finish clears both lists; a second run starts from zero.
     wizard->ActionNext->trigger();
@@ -123,11 +125,11 @@ TEST_F(ConversionRunTest, RefusedInputsStayOutAndAFailingTaskGivesItsLineAndTheF
     EXPECT_EQ(SummaryCounts(), "2/1/1");
     EXPECT_EQ(fut->services.Sound.Files, QStringList({SoundFile("fail.wav")}));
     EXPECT_EQ(LogLines().filter("File load error: ").size(), 1) << LogLines().join('\n').toStdString();
-    EXPECT_TRUE(pages->MemoErrorLog->isVisible());
-    const QStringList errors = pages->MemoErrorLog->toPlainText().split('\n');
+    EXPECT_TRUE(pages->ConversionSummary.MemoErrorLog->isVisible());
+    const QStringList errors = pages->ConversionSummary.MemoErrorLog->toPlainText().split('\n');
     ASSERT_EQ(errors.size(), 1);
     EXPECT_TRUE(errors[0].startsWith("File (0): ")) << errors[0].toStdString();
-    ASSERT_EQ(pages->ListViewConverting->topLevelItemCount(), 2);
+    ASSERT_EQ(pages->Conversion.ListViewConverting->topLevelItemCount(), 2);
     EXPECT_EQ(ConvertingRow(0)->text(2), "Failed.");
     EXPECT_EQ(ConvertingRow(1)->text(2), "Finish.");
     // Only the task that completed counts as done, with its own input's duration.
@@ -141,7 +143,7 @@ TEST_F(ConversionRunTest, CancelDuringTheFirstOfThreeTasksStillReachesTheSummary
     ChooseFormat(fmtMP3, 3);
     wizard->ActionNext->trigger();
     wizard->ActionNext->trigger();
-    ASSERT_TRUE(WaitUntil([this] { return pages->LabelCurrentFile->text() != "..."; }))
+    ASSERT_TRUE(WaitUntil([this] { return pages->Conversion.LabelCurrentFile->text() != "..."; }))
         << "the first task reports progress";
     EXPECT_EQ(wizard->ActionExit->text(), "Cancel");
     EXPECT_FALSE(wizard->ActionNext->isEnabled());
@@ -167,10 +169,10 @@ TEST_F(ConversionRunTest, JoinModeMakesOneOutputAsLongAsItsInputs) {
 
     EXPECT_EQ(SummaryCounts(), "1/1/0");
     EXPECT_EQ(Outputs("*.mp3"), QStringList({"Output_Merge.mp3"}));
-    QTreeWidget* list = pages->ListViewConverting;
+    QTreeWidget* list = pages->Conversion.ListViewConverting;
     EXPECT_EQ(list->headerItem()->text(2), "Width x Height");
     EXPECT_EQ(list->headerItem()->text(3), "Aspect Ratio");
-    EXPECT_EQ(pages->LabelCurrentFileTitle->text(), "Output file:");
+    EXPECT_EQ(pages->Conversion.LabelCurrentFileTitle->text(), "Output file:");
     ASSERT_EQ(list->topLevelItemCount(), 2);
     EXPECT_EQ(ConvertingRow(1)->text(2), "320x240");
     EXPECT_EQ(ConvertingRow(1)->text(4), QDir(scratch).filePath("Output_Merge.mp3"));
@@ -214,9 +216,9 @@ TEST_F(ConversionRunTest, ShutdownIsOfferedAndReachesPowerOnlyWhenTheCountdownRu
     EXPECT_EQ(fut->services.Power.Performed[0], TPowerKind::pkShutdown);
 
     // The boxes write their state back on every click.
-    pages->CheckBoxShutdown->click();
+    pages->Conversion.CheckBoxShutdown->click();
     EXPECT_FALSE(vars->ShutDownWhenFinished);
-    pages->CheckBoxPlayASound->click();
+    pages->Conversion.CheckBoxPlayASound->click();
     EXPECT_FALSE(vars->PlayASoundWhenFinished);
 }
 

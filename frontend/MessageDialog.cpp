@@ -1,6 +1,6 @@
 #include "MessageDialog.h"
 
-#include "EditionSetup.h"
+#include "ApplicationTitle.h"
 
 #include <QPushButton>
 #include <array>

@@ -4,16 +4,36 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <array>
 #include <chrono>
 #include <cstdint>
 
 // The 24 output formats in the order of the preset indices.
 enum TPresetSlot : int {
-    psWAV, psMP3, psWMA, psOGG, psAAC, psM4A, psFLAC, psMP2,
-    psAVI, psMP4, psFLV, psSWF, psMPEG, psRM, psWMV, psMOV, ps3GP,
-    psiPod, psiPhone, psAppleTV, psPSP, psBlackBerry, psMobilePhone, psiPad,
+    psWAV,
+    psMP3,
+    psWMA,
+    psOGG,
+    psAAC,
+    psM4A,
+    psFLAC,
+    psMP2,
+    psAVI,
+    psMP4,
+    psFLV,
+    psSWF,
+    psMPEG,
+    psRM,
+    psWMV,
+    psMOV,
+    ps3GP,
+    psiPod,
+    psiPhone,
+    psAppleTV,
+    psPSP,
+    psBlackBerry,
+    psMobilePhone,
+    psiPad,
     psCount
 };
 

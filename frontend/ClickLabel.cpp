@@ -1,0 +1,9 @@
+#include "ClickLabel.h"
+
+#include <QMouseEvent>
+
+void TClickLabel::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton)
+        emit clicked();
+    QLabel::mousePressEvent(event);
+}
