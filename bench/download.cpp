@@ -58,7 +58,8 @@ struct CountingView : IDownloadView {
         MainThread::Post([d = driver] { d->NextQuality(); });
     }
     void RunEnded(bool) override { ended = true; }
-    void Log(const std::string& line) override { std::printf("log: %s\n", line.c_str()); }
+    void Log(const std::string& line) override { logs.push_back(line); }
+    std::vector<std::string> logs; // shown when the run fails
 };
 
 struct Figure {
@@ -105,6 +106,9 @@ Figure RunDriver(const FakeVideoService& service, const fs::path& dir, std::int6
     f.peakKB = PeakRssKB() - before;
     f.updates = view.updates;
     f.ok = TakeOnlyFile(dir, size);
+    if (!f.ok)
+        for (const std::string& line : view.logs)
+            std::printf("log: %s\n", line.c_str());
     return f;
 }
 
