@@ -3,6 +3,7 @@
 
 #include "CliProcess.h"
 #include "FakeVideoService.h"
+#include "FakeYtDlp.h"
 #include "Fixtures.h"
 
 #include <algorithm>
@@ -230,4 +231,29 @@ TEST_F(DownloadCliTest, ConvertGivesOneMp3PerSavedVideo) {
     const TCliResult whole = Download({"--convert", "wav"}, {"m1"});
     EXPECT_EQ(whole.ExitCode, 0) << whole.Out << whole.Err;
     EXPECT_TRUE(fs::exists(out + "/Movie One(1).wav") || fs::exists(out + "/Movie One(1).mp4"));
+}
+
+// Through a yt-dlp (the tests' own), a quality offered only as separate video and audio
+// streams is downloaded in two parts and joined into one file by the engine.
+TEST_F(DownloadCliTest, ThroughYtDlpSeparateStreamsAreJoinedIntoOneFile) {
+    AddVideo("hdv", "", {}, readAll(Fixtures::Path("stream_720p.mp4")));
+    AddVideo("hda", "", {}, readAll(Fixtures::Path("stream_audio.m4a")));
+    const FakeYtDlp ytdlp(Fixtures::ScratchFolder("cli_ytdlp"));
+    const std::string files = "http://" + service.Host() + "/files/";
+    ytdlp.Resolves("hd", "Both Halves",
+                   {FakeYtDlp::VideoOnly("136", "mp4", 1280, 720, files + "hdv/136"),
+                    FakeYtDlp::AudioOnly("140", "m4a", files + "hda/140")});
+    setenv("MEDIAWIZ_YTDLP", ytdlp.Program().c_str(), 1);
+    const TCliResult result = Download({"--prefer", "37,22"}, {"hd"});
+    unsetenv("MEDIAWIZ_YTDLP");
+
+    EXPECT_EQ(result.ExitCode, 0) << result.Out << result.Err;
+    EXPECT_THAT(result.Err, HasSubstr("Video addresses from: " + ytdlp.Program() + "\n"));
+    EXPECT_THAT(result.Out, HasSubstr("Quality: [HQ37] failed, try next: [HQ22]\n"));
+    ASSERT_EQ(filesIn(out), Names{"Both Halves.mp4"}) << result.Out << result.Err;
+    const TCliResult facts = RunCli({"probe", out + "/Both Halves.mp4"}, logs);
+    EXPECT_THAT(facts.Out, HasSubstr("Video encoder: h264"));
+    EXPECT_THAT(facts.Out, HasSubstr("Dimension: 1280 x 720"));
+    EXPECT_THAT(facts.Out, HasSubstr("Audio encoder: aac"));
+    EXPECT_EQ(service.PageRequests("hd"), 0);
 }

@@ -1,42 +1,17 @@
 #include "DownloadDriverRig.h"
+#include "FakeYtDlp.h"
 #include "LoopbackServer.h"
 
 #include <csignal>
 #include <cstdio>
-#include <nlohmann/json.hpp>
-#include <sys/stat.h>
 
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 using Answer = FakeVideoService::Answer;
 using Clock = std::chrono::steady_clock;
+using Offer = FakeYtDlp::Offer;
 
 namespace {
-
-// One offered file of a resolver answer; an empty codec is left out of the answer.
-struct Offer {
-    std::string id;
-    std::string ext;
-    std::string vcodec = "avc1";
-    std::string acodec = "mp4a";
-    int width = 0;
-    int height = 0;
-    std::string url;
-    nlohmann::json headers = nullptr;
-};
-
-Offer VideoOnly(const std::string& id, const std::string& ext, int width, int height,
-                const std::string& url) {
-    return {id, ext, "avc1", "none", width, height, url};
-}
-
-Offer AudioOnly(const std::string& id, const std::string& ext, const std::string& url) {
-    return {id, ext, "none", "mp4a", 0, 0, url};
-}
-
-void WriteFile(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
 
 // A process that is gone or waits only to be reaped.
 bool ProcessEnded(const std::string& pidFile) {
@@ -91,28 +66,12 @@ std::vector<std::string> ProbeStreams(const std::string& path) {
 
 } // namespace
 
-// Runs with a fake yt-dlp: a script that answers each link with the JSON (and the
-// behaviour) the test wrote for the link's video id, and records its arguments.
+// Runs with the fake yt-dlp named in MEDIAWIZ_YTDLP.
 class ExternalResolverTest : public DownloadDriverTest {
 protected:
     void SetUp() override {
         DownloadDriverTest::SetUp();
-        bin_ =
-            Fixtures::ScratchFolder(
-                std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "_resolver") +
-            "/";
-        program_ = bin_ + "yt-dlp";
-        WriteFile(program_, "#!/bin/sh\n"
-                            "for link; do :; done\n"
-                            "printf '%s\\n' \"$@\" > '" +
-                                bin_ +
-                                "args'\n"
-                                "id=${link##*v=}\n"
-                                "[ -f '" +
-                                bin_ + "'$id.sh ] && . '" + bin_ + "'$id.sh\n" + "cat '" + bin_ +
-                                "'$id.json\n");
-        ::chmod(program_.c_str(), 0755);
-        setenv(kYtDlpVariable, program_.c_str(), 1);
+        setenv(kYtDlpVariable, ytdlp_.Program().c_str(), 1);
     }
 
     // The fake service's address of a video in one format.
@@ -121,46 +80,27 @@ protected:
                "&fmt=" + std::to_string(format);
     }
     void Resolves(const std::string& id, const std::string& title, const std::vector<Offer>& offers) {
-        nlohmann::json formats = nlohmann::json::array();
-        for (const Offer& o : offers) {
-            nlohmann::json f = {{"format_id", o.id}, {"ext", o.ext}};
-            if (!o.vcodec.empty())
-                f["vcodec"] = o.vcodec;
-            if (!o.acodec.empty())
-                f["acodec"] = o.acodec;
-            if (o.width)
-                f["width"] = o.width;
-            if (o.height)
-                f["height"] = o.height;
-            if (!o.url.empty())
-                f["url"] = o.url;
-            if (!o.headers.is_null())
-                f["http_headers"] = o.headers;
-            formats.push_back(f);
-        }
-        WriteFile(bin_ + id + ".json",
-                  nlohmann::json{{"id", id}, {"title", title}, {"formats", formats}}.dump());
+        ytdlp_.Resolves(id, title, offers);
     }
-    // Shell lines the fake runs for the video before printing its JSON.
-    void Behaves(const std::string& id, const std::string& script) {
-        WriteFile(bin_ + id + ".sh", script + "\n");
-    }
+    void Behaves(const std::string& id, const std::string& script) { ytdlp_.Behaves(id, script); }
 
-    std::string bin_;
-    std::string program_;
+    FakeYtDlp ytdlp_{Fixtures::ScratchFolder(
+        std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "_resolver")};
+    const std::string& program_ = ytdlp_.Program();
+    const std::string& bin_ = ytdlp_.Folder();
 };
 
 TEST_F(ExternalResolverTest, TitleAndAddressesComeFromTheAnswerAndThePriorityFallsThroughMissingFormats) {
     AddVideo("p1", "Page title that is not used", {{35, Answer::NotFound}, {17, Answer::File}});
     Resolves("p1", "Clip: one?",
-             {VideoOnly("160", "mp4", 256, 144, Address("p1", 160)),
-              AudioOnly("140", "m4a", Address("p1", 140)),
+             {FakeYtDlp::VideoOnly("160", "mp4", 256, 144, Address("p1", 160)),
+              FakeYtDlp::AudioOnly("140", "m4a", Address("p1", 140)),
               {"35", "flv", "h263", "mp3", 640, 360, Address("p1", 35)},
               {"17", "mp4", "mp4v", "mp4a", 176, 144, Address("p1", 17)}});
     ASSERT_TRUE(RunToEnd({"p1"}));
 
     EXPECT_EQ(view_.logs.front(), "Video addresses from: " + program_);
-    EXPECT_EQ(ReadAll(bin_ + "args"),
+    EXPECT_EQ(ytdlp_.Arguments(),
               "--dump-single-json\n--no-playlist\n--no-warnings\n--\n" + service_.Link("p1") + "\n");
     EXPECT_EQ(service_.PageRequests("p1"), 0);
     // [HQ18] is not offered, [HQ35] fails to download, [HQ22] has no 1280x720 stream,
@@ -182,12 +122,12 @@ TEST_F(ExternalResolverTest, TheDefaultQualityIsTheBestFormatHoldingVideoAndAudi
     Resolves("d1", "Default",
              {{"17", "3gp", "mp4v", "mp4a", 176, 144, Address("d1", 17)},
               {"18", "mp4", "avc1", "mp4a", 640, 360, Address("d1", 18)},
-              VideoOnly("137", "mp4", 1920, 1080, Address("d1", 137)),
-              AudioOnly("140", "m4a", Address("d1", 140))});
+              FakeYtDlp::VideoOnly("137", "mp4", 1920, 1080, Address("d1", 137)),
+              FakeYtDlp::AudioOnly("140", "m4a", Address("d1", 140))});
     AddVideo("d2", "", {});
     Resolves("d2", "Split",
-             {VideoOnly("137", "mp4", 1920, 1080, Address("d2", 137)),
-              AudioOnly("140", "m4a", Address("d2", 140))});
+             {FakeYtDlp::VideoOnly("137", "mp4", 1920, 1080, Address("d2", 137)),
+              FakeYtDlp::AudioOnly("140", "m4a", Address("d2", 140))});
     // A format whose codecs the answer does not name counts as holding both.
     AddVideo("d3", "", {{0, Answer::File}});
     Resolves("d3", "Plain", {{"0", "webm", "", "", 0, 0, Address("d3", 0)}});
@@ -221,10 +161,10 @@ TEST_F(ExternalResolverTest, SeparateVideoAndAudioAreJoinedIntoOnePlayableFileWi
     });
     const nlohmann::json headers = {{"X-Key", "secret"}, {"User-Agent", "FakeAgent/1.0"}};
     AddVideo("hd", "", {{18, Answer::File}});
-    Offer webmVideo = VideoOnly("247", "webm", 1280, 720, media.URL("/v.webm"));
-    Offer mp4Video = VideoOnly("136", "mp4", 1280, 720, media.URL("/v.mp4"));
-    Offer m4aAudio = AudioOnly("140", "m4a", media.URL("/a.m4a"));
-    Offer webmAudio = AudioOnly("251", "webm", media.URL("/a.webm"));
+    Offer webmVideo = FakeYtDlp::VideoOnly("247", "webm", 1280, 720, media.URL("/v.webm"));
+    Offer mp4Video = FakeYtDlp::VideoOnly("136", "mp4", 1280, 720, media.URL("/v.mp4"));
+    Offer m4aAudio = FakeYtDlp::AudioOnly("140", "m4a", media.URL("/a.m4a"));
+    Offer webmAudio = FakeYtDlp::AudioOnly("251", "webm", media.URL("/a.webm"));
     for (Offer* o : {&webmVideo, &mp4Video, &m4aAudio, &webmAudio})
         o->headers = headers;
     Resolves("hd", "Joined",
