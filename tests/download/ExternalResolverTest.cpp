@@ -192,6 +192,22 @@ TEST_F(ExternalResolverTest, SeparateVideoAndAudioAreJoinedIntoOnePlayableFileWi
     EXPECT_EQ(asked, (std::vector<std::string>{"/v.mp4", "/a.m4a"}));
 }
 
+TEST_F(ExternalResolverTest, StreamsThatCannotBeJoinedFailTheRowAndLeaveNoParts) {
+    AddVideo("bad", "", {{136, Answer::File}, {140, Answer::File}}); // made-up bytes, not media
+    Resolves("bad", "Not media",
+             {FakeYtDlp::VideoOnly("136", "mp4", 1280, 720, Address("bad", 136)),
+              FakeYtDlp::AudioOnly("140", "m4a", Address("bad", 140))});
+    settings_.Slots = kBestAvailableOrder;
+    ASSERT_TRUE(RunToEnd({"bad"}));
+    EXPECT_EQ(service_.FormatRequests("bad"), (std::vector<int>{136, 140}));
+    EXPECT_EQ(Status(0), "Failed.");
+    ASSERT_EQ(view_.logs.size(), 2u);
+    EXPECT_EQ(view_.logs[1].rfind("Download error: Not media: the video and audio could not be joined: ", 0),
+              0u)
+        << view_.logs[1];
+    EXPECT_TRUE(FilesIn(dir_).empty());
+}
+
 TEST_F(ExternalResolverTest, BadAnswersFailTheirRowWithALogLineAndTheRunGoesOn) {
     Behaves("fail", "echo 'ERROR: [generic] Unable to download webpage' >&2; exit 1");
     Behaves("junk", "echo '<html>not json</html>'; exit 0");
