@@ -61,12 +61,7 @@ std::string_view videoCodecOf(const TOutputOptions& options) {
 }
 
 bool listed(const std::vector<int>& presets, int preset) {
-    if (presets.empty())
-        return true;
-    for (int p : presets)
-        if (p == preset)
-            return true;
-    return false;
+    return presets.empty() || std::find(presets.begin(), presets.end(), preset) != presets.end();
 }
 
 } // namespace
