@@ -91,6 +91,7 @@ TCodecMutex* gCodecSlot = nullptr;
 int gCodecMutexCounter = 0;
 std::atomic<bool> gShuttingDown{false};
 void* gCodecLock = nullptr; // the lock the loader creates when avcodec is bound
+thread_local bool tHoldsCodecLock = false;
 
 std::fenv_t gSavedFenv;
 bool gFenvSaved = false;
@@ -327,6 +328,7 @@ int FFLockManager(void** lock, int op) {
         }
         m->mutex.lock();
         m->owner = std::this_thread::get_id();
+        tHoldsCodecLock = true;
         log.LogFmt(nullptr, llDebug, "obtain codec mutex [%d].", m->id);
         return 0;
     }
@@ -342,6 +344,7 @@ int FFLockManager(void** lock, int op) {
             return -1;
         }
         m->owner = std::thread::id();
+        tHoldsCodecLock = false;
         m->mutex.unlock();
         log.LogFmt(nullptr, llDebug, "release codec mutex [%d].", m->id);
         return 0;
@@ -358,6 +361,10 @@ int FFLockManager(void** lock, int op) {
         log.LogFmt(nullptr, llError, "error, invalid codec mutex operation %d.", op);
         return -1;
     }
+}
+
+bool FFHoldsCodecLock() {
+    return tHoldsCodecLock;
 }
 
 TCodecLockGuard::TCodecLockGuard() : held_(FFLockManager(&gCodecLock, 1) == 0) {}

@@ -181,6 +181,9 @@ void FFEngineShutdown();
 // The codec lock manager: op 0 create, 1 obtain, 2 release, 3 destroy. Every lock
 // points at one process-wide mutex. Returns 0 on success, -1 on failure.
 int FFLockManager(void** lock, int op);
+// True while the calling thread holds the codec lock: it must not wait for the main
+// thread then, which may itself be waiting for the lock.
+bool FFHoldsCodecLock();
 // Holds the codec lock for a codec open or close (no-op when avcodec is not loaded).
 class TCodecLockGuard {
 public:

@@ -55,6 +55,24 @@ std::string format(const char* fmt, ...) {
     return s;
 }
 
+// One log entry is one line: breaks inside a text become one space, breaks at its ends go.
+std::string oneLine(const std::string& text) {
+    std::string line;
+    line.reserve(text.size());
+    bool pendingBreak = false;
+    for (const char c : text) {
+        if (c == '\r' || c == '\n') {
+            pendingBreak = !line.empty();
+            continue;
+        }
+        if (pendingBreak)
+            line += ' ';
+        pendingBreak = false;
+        line += c;
+    }
+    return line;
+}
+
 const char* itemName(void* obj, const AVClass* cls) {
     const char* name = cls->item_name ? cls->item_name(obj) : nullptr;
     return name ? name : (cls->class_name ? cls->class_name : "");
@@ -164,13 +182,18 @@ void TFFLogger::LogFmt(void* Sender, TLogLevel level, const char* fmt, ...) {
     Deliver(Sender, FFThreadId(), level, msg);
 }
 
-void TFFLogger::Deliver(void* Sender, uint32_t threadId, TLogLevel level, const std::string& msg) {
-    if (!OnLog)
+void TFFLogger::Deliver(void* Sender, uint32_t threadId, TLogLevel level, const std::string& text) {
+    const std::string msg = oneLine(text);
+    if (!OnLog || msg.empty())
         return;
-    if (triggerInMainThread_ && !MainThread::IsMainThread())
-        MainThread::Send([&] { OnLog(Sender, threadId, level, msg); });
-    else
+    if (!triggerInMainThread_ || MainThread::IsMainThread())
         OnLog(Sender, threadId, level, msg);
+    else if (FFHoldsCodecLock())
+        // The main thread may be waiting for the codec lock (probing): queue, never wait.
+        MainThread::Post(
+            [onLog = OnLog, Sender, threadId, level, msg] { onLog(Sender, threadId, level, msg); });
+    else
+        MainThread::Send([&] { OnLog(Sender, threadId, level, msg); });
 }
 
 TFFLogger& FFLogger() {

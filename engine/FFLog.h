@@ -49,7 +49,8 @@ public:
     void LogFmt(void* Sender, TLogLevel level, const char* fmt, ...) __attribute__((format(printf, 4, 5)));
     bool Passes(TLogLevel level) const;
 
-    // Raises OnLog for one line, on the main thread when so configured.
+    // Raises OnLog for one line, on the main thread when so configured (line breaks in
+    // the text are folded; an empty line is dropped).
     void Deliver(void* Sender, uint32_t threadId, TLogLevel level, const std::string& msg);
 
 private:

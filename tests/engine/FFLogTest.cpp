@@ -1,5 +1,6 @@
 #include "FFLog.h"
 
+#include "FFLoad.h"
 #include "MainThread.h"
 
 extern "C" {
@@ -151,6 +152,52 @@ TEST_F(LoggerTest, WorkerLinesReachTheMainThreadWithoutHoldingTheLock) {
     EXPECT_TRUE(got[0].onMain);
     EXPECT_EQ(got[1].msg, "from main");
     EXPECT_EQ(got[1].thread, FFThreadId());
+}
+
+TEST_F(LoggerTest, OneEntryIsOneLine) {
+    logger.Log(nullptr, llError, "Unrecognized option \"xyz\"\n");
+    logger.Log(nullptr, llInfo, "video:1kB audio:2kB global headers:0kB muxing overhead 1.5%\r\n");
+    logger.Log(nullptr, llError,
+               "encoder 'x' is experimental.\r\nAdd '-strict experimental'.\r\n\r\nOr not.");
+    logger.Log(nullptr, llError, "\r\n");
+    libLog(nullptr, AV_LOG_ERROR, "carriage return line\r\n");
+    libLog(nullptr, AV_LOG_ERROR, "\n");
+    EXPECT_EQ(Messages(),
+              (std::vector<std::string>{"Unrecognized option \"xyz\"",
+                                        "video:1kB audio:2kB global headers:0kB muxing overhead 1.5%",
+                                        "encoder 'x' is experimental. Add '-strict experimental'. Or not.",
+                                        "carriage return line"}));
+}
+
+TEST_F(LoggerTest, LinesLoggedUnderTheCodecLockDoNotWaitForTheMainThread) {
+    FFEngineStart();
+    ASSERT_TRUE(FFLoader().LoadSet(FF_LOAD_SET));
+    std::atomic<bool> released{false};
+    std::thread worker([&] {
+        {
+            // A codec failing to open logs while its task holds the lock.
+            TCodecLockGuard guard;
+            libLog(nullptr, AV_LOG_ERROR, "invalid codec parameters\n");
+            logger.Log(nullptr, llError, "Error while opening encoder");
+        }
+        released = true;
+    });
+    // The main thread, probing a file, waits for the lock without serving its call queue.
+    for (int i = 0; i < 500 && !released; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_TRUE(released) << "the worker waits for the main thread while holding the codec lock";
+    if (released) {
+        TCodecLockGuard guard;
+        EXPECT_TRUE(guard.Held());
+    }
+    while (!released)
+        MainThread::WaitAndProcess(std::chrono::milliseconds(10));
+    worker.join();
+    MainThread::ProcessPending();
+    EXPECT_EQ(Messages(),
+              (std::vector<std::string>{"invalid codec parameters", "Error while opening encoder"}));
+    for (const Delivered& d : got)
+        EXPECT_TRUE(d.onMain);
 }
 
 TEST_F(LoggerTest, PartialLinesOfThreadsDoNotMix) {
