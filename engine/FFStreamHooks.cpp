@@ -1,7 +1,8 @@
 #include "FFStreamHooks.h"
 
 namespace {
-constexpr int64_t kPreviewIntervalUs = 100000;
+// Wall-clock time, so a run faster than real time draws no more pictures than a slow one.
+constexpr int64_t kPreviewIntervalMs = 100;
 constexpr int kPreviewWindowBit = 1;
 constexpr int kPreviewBitmapBit = 2;
 } // namespace
@@ -45,9 +46,10 @@ void TStreamHooks::Preview(const AVFrame* frame, int frameNumber, int64_t ptsUs)
     const bool bitmaps = task_.OnPreviewBitmap && (bits & kPreviewBitmapBit);
     if ((!window && !bitmaps) || ptsUs == AV_NOPTS_VALUE)
         return;
-    if (lastPreviewUs_ != INT64_MIN && ptsUs - lastPreviewUs_ < kPreviewIntervalUs)
+    const int64_t nowMs = SteadyMs();
+    if (s_.lastPreviewMs != INT64_MIN && nowMs - s_.lastPreviewMs < kPreviewIntervalMs)
         return;
-    lastPreviewUs_ = ptsUs;
+    s_.lastPreviewMs = nowMs;
     // A window the user closed, or one that cannot be shown, ends the task's preview.
     if (window && !(windowConverter_.ToRGB(frame, windowFrame_) && previewer_.Preview(windowFrame_, ptsUs)))
         s_.previewBits &= ~kPreviewWindowBit;

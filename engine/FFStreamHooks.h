@@ -28,7 +28,6 @@ private:
     TFormatConverter converter_;
     TBitmap bitmap_;
     bool stopped_ = false;
-    int64_t lastPreviewUs_ = INT64_MIN;
     TFormatConverter windowConverter_; // the preview window always takes 24-bit pictures
     TBitmap windowFrame_;
     TPreviewer previewer_;

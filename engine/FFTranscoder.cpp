@@ -271,10 +271,32 @@ void TTranscoder::Run() {
     buildStreams();
     writeHeaders();
 
-    TStopCheck stopCheck(&task_, s_);
     startUs_ = ff.avutil.av_gettime_relative();
     lastReportUs_ = startUs_;
+    loop();
 
+    // Stopped or not, the outputs are finished properly: a stop keeps a playable file.
+    for (size_t f = 0; f < inputs_.size(); f++)
+        flushDecoders(int(f));
+    for (auto& ost : outputs_)
+        ost->Flush();
+    for (size_t o = 0; o < s_.outputs.size(); o++) {
+        const int ret = ff.avformat.av_write_trailer(s_.outputs[o].ctx.get());
+        if (ret < 0) {
+            TaskLog(&task_, llError, FFErrorText(s_.outputs[o].name, ret));
+            throw FFmpegException(
+                FFErrorText(Fmt("av_write_trailer() failed for output file #%d", int(o)), ret));
+        }
+    }
+    s_.trailersWritten = true;
+    report(true);
+    s_.completed = !s_.stopRequested;
+}
+
+void TTranscoder::loop() {
+    const TFFEntries& ff = FF();
+    // Only while reading: the stop must not interrupt the writing of the trailers.
+    TStopCheck stopCheck(&task_, s_);
     while (!s_.stopRequested) {
         if (allFinished())
             break;
@@ -320,23 +342,6 @@ void TTranscoder::Run() {
         ff.avcodec.av_packet_unref(pkt_.get());
         report(false);
     }
-
-    if (!s_.stopRequested) {
-        for (size_t f = 0; f < inputs_.size(); f++)
-            flushDecoders(int(f));
-        for (auto& ost : outputs_)
-            ost->Flush();
-        for (size_t o = 0; o < s_.outputs.size(); o++) {
-            const int ret = ff.avformat.av_write_trailer(s_.outputs[o].ctx.get());
-            if (ret < 0) {
-                TaskLog(&task_, llError, FFErrorText(s_.outputs[o].name, ret));
-                throw FFmpegException(
-                    FFErrorText(Fmt("av_write_trailer() failed for output file #%d", int(o)), ret));
-            }
-        }
-    }
-    report(true);
-    s_.completed = !s_.stopRequested;
 }
 
 void TTranscoder::processPacket(int file, AVPacket* pkt) {

@@ -28,6 +28,8 @@ private:
     void flushDecoders(int file);
     bool allFinished() const;
     int64_t outputTime() const;
+    // Reads, codes and writes until the inputs end or a stop is requested.
+    void loop();
     void report(bool final);
 
     TCustomFFmpeg& task_;

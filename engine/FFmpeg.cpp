@@ -175,9 +175,10 @@ void TCustomFFmpeg::Terminate() {
 }
 
 void TCustomFFmpeg::closeFiles() {
-    // Only finished outputs stay on disk: a failed, stopped or never-run task removes what it opened.
+    // Outputs whose run ended properly stay, also when it was stopped: a failed or never-run
+    // task removes what it opened.
     try {
-        const bool keep = d->completed && !d->failed;
+        const bool keep = d->trailersWritten && !d->failed;
         std::vector<std::string> written;
         for (auto& out : d->outputs) {
             if (out.ctx && out.ctx->pb)

@@ -134,7 +134,8 @@ struct TCustomFFmpeg::State {
     std::atomic<bool> running{false}, terminated{false}, completed{false}, failed{false};
     std::atomic<bool> started{false};
     std::atomic<bool> stopRequested{false};
-    std::string errorMessage; // guarded by endLock
+    bool trailersWritten = false; // the run ended its outputs properly (task thread)
+    std::string errorMessage;     // guarded by endLock
     std::thread thread;
     std::mutex endLock;
     std::condition_variable endSignal;
@@ -142,7 +143,8 @@ struct TCustomFFmpeg::State {
     int ioTimeoutMs = 10000;
     std::atomic<int64_t> ioStart{INT64_MAX}; // steady ms of the blocking call in progress
     int64_t progressIntervalUs = 500000;
-    std::atomic<int> previewBits{0}; // set by the owner while the task runs
+    std::atomic<int> previewBits{0};   // set by the owner while the task runs
+    int64_t lastPreviewMs = INT64_MIN; // steady ms of the last preview (task thread)
     int hookBpp = 24;
 };
 

@@ -1,5 +1,6 @@
 #include "FFEncode.h"
 
+#include "FFDecode.h"
 #include "FFLoad.h"
 #include "Fixtures.h"
 #include "MainThread.h"
@@ -333,7 +334,7 @@ TEST_F(EncoderTest, StopFromATerminateHandlerOfARunInTheCallingThreadEndsTheRest
 
 TEST_F(EncoderTest, StopWithWaitDuringTheSecondOfThreeEndsTheRestUnstarted) {
     Queue("audio.wav", "first.wav", Wav());
-    Queue("av_wide.mp4", "second.avi", SlowVideo());
+    Queue("av_wide.mp4", "second.mp4", SlowVideo());
     Queue("av.mp4", "third.avi", SlowVideo());
     Rec.Attach(Encoder);
     Encoder.StartTask(1);
@@ -351,9 +352,15 @@ TEST_F(EncoderTest, StopWithWaitDuringTheSecondOfThreeEndsTheRestUnstarted) {
     EXPECT_FALSE(Rec.InfoOf(2)->Failed);
     for (const auto& p : Rec.Progress)
         EXPECT_NE(p.Task, 2) << "the third task was started";
-    // Only the finished output stays; the stopped and the never-run ones leave nothing behind.
+    // The stopped output is kept playable up to the stop (its index written at the end);
+    // the never-run one leaves nothing behind.
     EXPECT_TRUE(std::filesystem::exists(Out + "/first.wav"));
-    EXPECT_FALSE(std::filesystem::exists(Out + "/second.avi"));
+    TFFDecoder probe;
+    ASSERT_TRUE(probe.LoadFile(Out + "/second.mp4")) << probe.LastErrMsg();
+    TFileStreamInfo info;
+    ASSERT_TRUE(probe.GetFileStreamInfo(info));
+    EXPECT_GT(info.Duration, 0);
+    EXPECT_LT(info.Duration, 2000000) << "the whole input was converted";
     EXPECT_FALSE(std::filesystem::exists(Out + "/third.avi"));
 }
 
@@ -584,6 +591,22 @@ TEST_F(EncoderTest, NewStreamLinesGiveEachAddedStreamItsOwnCodec) {
     const std::string facts = Probe(Out + "/two.mkv");
     EXPECT_NE(facts.find("codec_name=pcm_s16le"), std::string::npos) << facts;
     EXPECT_NE(facts.find("codec_name=flac"), std::string::npos) << facts;
+}
+
+TEST_F(EncoderTest, PreviewPicturesAreLimitedByWallClockTime) {
+    TOutputOptions out = InitOutputOptions();
+    out.VideoCodec = "mpeg4";
+    out.AudioCodec = "mp2";
+    Queue("av.mp4", "fast.avi", out);
+    Encoder.SetPreviewBitmap(true);
+    std::atomic<int> previews{0};
+    Encoder.OnPreviewBitmap = [&](TCustomEncoder&, TPreviewInfo) { ++previews; };
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(RunToFinal(1));
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    // A run faster than real time must not draw a picture per 100 ms of media.
+    EXPECT_GE(previews, 1);
+    EXPECT_LE(previews, elapsed / 100ms + 1) << "in " << elapsed / 1ms << " ms";
 }
 
 TEST_F(EncoderTest, HooksRunOnTheTaskThreadAndPreviewBitmapsOnTheMainThread) {
