@@ -295,6 +295,13 @@ void TFormMain::closeEvent(QCloseEvent* event) {
     FFEncoder->Stop(true);
     FormClose();
     event->accept();
+    emit Closed();
+}
+
+void EndProgramWithMainWindow(TFormMain& form) {
+    QGuiApplication::setQuitOnLastWindowClosed(false);
+    QObject::connect(&form, &TFormMain::Closed, QCoreApplication::instance(), &QCoreApplication::quit,
+                     Qt::QueuedConnection);
 }
 
 void TFormMain::FormClose() {

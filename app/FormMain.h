@@ -121,6 +121,10 @@ public:
     std::unique_ptr<TFormatPage> FormatPage;
     std::unique_ptr<TConversionRunPage> ConversionRunPage;
 
+signals:
+    // The closing sequence has run and the window is closed.
+    void Closed();
+
 protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -149,3 +153,7 @@ private:
     QWidget* logWindow_ = nullptr;
     std::map<int, std::function<void()>> messageHandlers_;
 };
+
+// The program ends when its main window closes, whatever other top-level windows (the
+// log window, a preview) are still open.
+void EndProgramWithMainWindow(TFormMain& form);

@@ -32,5 +32,6 @@ int main(int argc, char* argv[]) {
     if (!files.isEmpty())
         QMetaObject::invokeMethod(
             &formMain, [&formMain, files] { formMain.OpenFiles(files); }, Qt::QueuedConnection);
+    EndProgramWithMainWindow(formMain);
     return QApplication::exec();
 }

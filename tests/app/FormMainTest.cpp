@@ -1,6 +1,7 @@
 #include "EditionTable.h"
 #include "EditionTestDir.h"
 #include "Fixtures.h"
+#include "FormLog.h"
 #include "GalleryShot.h"
 #include "ImageButton.h"
 #include "InputRowTexts.h"
@@ -19,6 +20,7 @@
 #include <QRadioButton>
 #include <QRegion>
 #include <QScreen>
+#include <QTimer>
 #include <atomic>
 #include <gtest/gtest.h>
 #include <thread>
@@ -262,6 +264,23 @@ TEST(FormMain, SettingsReachTheFileOnlyAtClose) {
     ASSERT_TRUE(again.FormCreate());
     EXPECT_EQ(vars.Presets[psMP3], 4);
     EXPECT_EQ(again.pos(), QPoint(12, 34));
+}
+
+TEST(FormMain, ClosingTheMainWindowEndsTheProgramWhateverElseIsOpen) {
+    FormUnderTest t(Edition("Name=Ending Edition\nMP3=1\n"));
+    ASSERT_TRUE(t.form->FormCreate());
+    TFormLog log(t.services.Bundle());
+    AttachLogWindow(*t.form, log);
+    EndProgramWithMainWindow(*t.form);
+    log.show(); // a top-level window of its own
+    QApplication::processEvents();
+    QTimer::singleShot(0, t.form.get(), [&] { t.form->close(); });
+    QTimer::singleShot(5000, [] { QCoreApplication::exit(2); });
+    const int code = QApplication::exec();
+    QApplication::setQuitOnLastWindowClosed(true);
+    log.hide();
+    EXPECT_EQ(code, 0) << "the program went on without its main window";
+    EXPECT_FALSE(t.form->isVisible());
 }
 
 TEST(FormMain, UnwritableSettingsShowTheErrorAndStillClose) {
