@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ThreadPriority.h"
+
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
@@ -52,8 +54,6 @@ struct TFFBitmap {
 
 // A codec thread count that lets the libraries choose one by the processor count.
 inline constexpr int kAutoThreads = 0;
-
-enum class TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
 
 // One conversion task: options in the style of the command-line tool, input and output
 // files, and the transcoding loop. Each task's state is its own; tasks run on their own

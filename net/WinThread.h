@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ThreadPriority.h"
+
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -10,8 +12,6 @@
 #include <mutex>
 #include <thread>
 #include <vector>
-
-enum TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
 
 // OS priority value of each TThreadPriority, and back (unknown values read as tpNormal).
 int ThreadPriorityToOS(TThreadPriority priority);
