@@ -2,6 +2,7 @@
 
 #include "ApplicationTitle.h"
 #include "ConversionRunPage.h"
+#include "DownloadPage.h"
 #include "EditionFile.h"
 #include "EditionSetup.h"
 #include "EditionTable.h"
@@ -11,15 +12,18 @@
 #include "FormatPage.h"
 #include "ImageButton.h"
 #include "InputListPage.h"
+#include "LinkPage.h"
 #include "Links.h"
 #include "LinksMenu.h"
 #include "MainThread.h"
 #include "PageControl.h"
 #include "Placement.h"
 #include "PowerAction.h"
+#include "QualityGroup.h"
 #include "Settings.h"
 #include "SettingsFolder.h"
 #include "SkinForm.h"
+#include "WinHTTP.h"
 #include "Wizard.h"
 
 #include <QAction>
@@ -86,9 +90,15 @@ TFormMain::TFormMain(TGlobalVars& globals, TServices services, std::string exeDi
     Wizard = new TWizard(*this, Pages);
     LinksMenu = new TLinksMenu(*this);
     CreateConversionPages();
+    CreateDownloadPages();
 }
 
 TFormMain::~TFormMain() {
+    // The transfers end while the widgets still exist: stopping a worker keeps the
+    // window's events flowing, and those may look at the widgets.
+    DownloadPage.reset();
+    WinHTTPDownload.reset();
+    WinHTTPGetRealURL.reset();
     // The child widgets go while this is still a TFormMain: page controllers' filters
     // and slots may look at the window's members while the widgets are torn down.
     for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
@@ -119,6 +129,38 @@ void TFormMain::CreateConversionPages() {
     Wizard->Hooks.StopEncoder = [this] { ConversionRunPage->StopConversion(); };
     SetMessageHandler(pmStartConversion, [this] { ConversionRunPage->StartConversionRun(); });
     SetMessageHandler(pmConversionEnded, [this] { ConversionRunPage->ConversionRunFinished(); });
+}
+
+void TFormMain::CreateDownloadPages() {
+    WinHTTPGetRealURL = std::make_unique<TWinHTTP>();
+    WinHTTPDownload = std::make_unique<TWinHTTP>();
+    LinkPage =
+        std::make_unique<TLinkPage>(*this, Pages.Links, services_, [this] { return ClipboardHasNoText(); });
+    LinkPage->BindActions({Wizard->ActionURLPaste, Wizard->ActionURLRemove, Wizard->ActionURLEmpty});
+    QualityGroup = std::make_unique<TQualityGroup>(*this, Pages.Links, globals_);
+    Wizard->Hooks.QualitySummary = [this] { return QualityGroup->QualitySummary(); };
+
+    TDownloadPageHooks hooks;
+    hooks.PostNextLink = [this] { PostPrivateMessage(pmNextLink); };
+    hooks.PostNextQuality = [this] { PostPrivateMessage(pmRetryQuality); };
+    hooks.RunEnded = [this](bool cancelled) {
+        Wizard->ShowDownloadSummary();
+        if (cancelled)
+            Wizard->UpdatePageTexts();
+    };
+    hooks.ConvertFiles = [this](const QStringList& files) {
+        Wizard->SelectPage(TWizardPage::Step1);
+        Wizard->UpdatePageTexts();
+        InputListPage->AddFiles(files);
+    };
+    hooks.AppendLogLine = [this](const QString& line) { AppendLogLine(line); };
+    DownloadPage =
+        std::make_unique<TDownloadPage>(*this, Pages.Download, Pages.DownloadSummary, *WinHTTPGetRealURL,
+                                        *WinHTTPDownload, globals_, services_, hooks);
+    Wizard->Hooks.StartDownloadRun = [this] { DownloadPage->StartDownloadRun(LinkPage->Links()); };
+    Wizard->Hooks.AbortTransfers = [this] { DownloadPage->AbortTransfers(); };
+    SetMessageHandler(pmNextLink, [this] { DownloadPage->NextLink(); });
+    SetMessageHandler(pmRetryQuality, [this] { DownloadPage->NextQuality(); });
 }
 
 void TFormMain::AppendLogLine(const QString& line) {
@@ -293,6 +335,8 @@ void TFormMain::closeEvent(QCloseEvent* event) {
     // No conversion event may reach the closing window; the running tasks end first.
     ConversionRunPage->DetachEncoder();
     FFEncoder->Stop(true);
+    // The transfers stop without reporting; a video that was arriving is removed.
+    DownloadPage->Close();
     FormClose();
     event->accept();
     emit Closed();

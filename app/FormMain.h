@@ -17,6 +17,10 @@ class TImageButton;
 class TPageControl;
 class TSkinForm;
 class TConversionRunPage;
+class TDownloadPage;
+class TLinkPage;
+class TQualityGroup;
+class TWinHTTP;
 class TFFEncoder;
 class TFormatPage;
 class TInputListPage;
@@ -120,6 +124,12 @@ public:
     std::unique_ptr<TInputListPage> InputListPage;
     std::unique_ptr<TFormatPage> FormatPage;
     std::unique_ptr<TConversionRunPage> ConversionRunPage;
+    // The two HTTP components and the download pages that use them (the pages go first).
+    std::unique_ptr<TWinHTTP> WinHTTPGetRealURL;
+    std::unique_ptr<TWinHTTP> WinHTTPDownload;
+    std::unique_ptr<TLinkPage> LinkPage;
+    std::unique_ptr<TQualityGroup> QualityGroup;
+    std::unique_ptr<TDownloadPage> DownloadPage;
 
 signals:
     // The closing sequence has run and the window is closed.
@@ -133,6 +143,7 @@ private:
     void CreateComponents();
     void CreatePages();
     void CreateConversionPages();
+    void CreateDownloadPages();
     void AppendLogLine(const QString& line);
     // The reason the set-up stopped: into the log and onto standard error.
     void ReportSetUpStop(const QString& reason);

@@ -146,6 +146,9 @@ void TWizard::ConnectWidgets() {
     BindButtonToAction(form_.ButtonExit, ActionExit);
     BindButtonToAction(form_.ButtonLog, ActionLog);
     BindButtonToAction(pages_.Links.ButtonURLSelect, ActionURLSelect);
+    BindButtonToAction(pages_.Links.ButtonURLPaste, ActionURLPaste);
+    BindButtonToAction(pages_.Links.ButtonURLRemove, ActionURLRemove);
+    BindButtonToAction(pages_.Links.ButtonURLEmpty, ActionURLEmpty);
 
     connect(form_.PageControlMain, &TPageControl::currentChanged, this, &TWizard::UpdatePageTexts);
     connect(pages_.Format.ButtonSelectDir, &QPushButton::clicked, this, &TWizard::ButtonSelectDirClick);
@@ -342,22 +345,8 @@ void TWizard::NextOnLinkPage() {
     }
     SelectPage(TWizardPage::Step6);
     UpdatePageTexts();
-    globals_.DownloadedFiles.clear();
-    StartDownloadRun();
-}
-
-void TWizard::StartDownloadRun() {
-    QTreeWidget* links = pages_.Links.ListViewInputURL;
-    QTreeWidget* downloads = pages_.Download.ListViewURLDownload;
-    downloads->clear();
-    for (int i = 0; i < links->topLevelItemCount(); ++i) {
-        const QString link = links->topLevelItem(i)->text(0);
-        downloads->addTopLevelItem(new QTreeWidgetItem({link, "Waiting...", "0 KB", "0 KB/s", "0%", "..."}));
-    }
-    globals_.LinksInRun = links->topLevelItemCount();
-    globals_.LinksDownloaded = 0;
-    globals_.CurrentDownloadRow = 0;
-    form_.PostPrivateMessage(pmNextLink);
+    if (Hooks.StartDownloadRun)
+        Hooks.StartDownloadRun();
 }
 
 void TWizard::ActionBackExecute() {

@@ -28,6 +28,8 @@ struct TWizardHooks {
     std::function<void()> StopEncoder;
     // Abort (without waiting) on both HTTP components.
     std::function<void()> AbortTransfers;
+    // Empty the downloaded-file list, fill the download list from the links and start the run.
+    std::function<void()> StartDownloadRun;
 };
 
 // The page flow of the main window: page texts and button states, the Next, Back
@@ -89,7 +91,6 @@ private:
     void ConnectWidgets();
     void NextOnFormatPage();
     void NextOnLinkPage();
-    void StartDownloadRun();
     void ClearInputList();
     void ReturnToFirstPage();
     bool Confirm(const QString& message);

@@ -182,9 +182,12 @@ void buildLinksPage(TFormMain& form, TLinkPageWidgets& p, QSize size) {
     QWidget* page = form.TabSheetStep5;
     const int w = size.width();
     auto* input = place<QGroupBox>(page, "GroupBoxInputURL", {0, 0, w, 230}, " Input URLs ");
-    p.ListViewInputURL = reportList(input, "ListViewInputURL", {8, 20, w - 16, 202}, {"Videos"}, {390});
+    p.ListViewInputURL = reportList(input, "ListViewInputURL", {8, 20, w - 120, 202}, {"Videos"}, {390});
     p.ListViewInputURL->setHeaderHidden(true);
     p.ListViewInputURL->setSelectionMode(QAbstractItemView::SingleSelection);
+    p.ButtonURLPaste = place<QPushButton>(input, "ButtonURLPaste", {w - 104, 20, 94, 26}, "&Paste");
+    p.ButtonURLRemove = place<QPushButton>(input, "ButtonURLRemove", {w - 104, 52, 94, 26}, "&Remove");
+    p.ButtonURLEmpty = place<QPushButton>(input, "ButtonURLEmpty", {w - 104, 84, 94, 26}, "&Empty");
 
     auto* setup = place<QGroupBox>(page, "GroupBoxSetup", {0, 236, w, 70}, " Setup ");
     caption(setup, "Output directory:", {8, 20, 200, 18});

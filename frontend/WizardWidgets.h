@@ -82,6 +82,9 @@ struct TConversionSummaryWidgets {
 // TabSheetStep5: the links to download, the output folder and the quality choice.
 struct TLinkPageWidgets {
     QTreeWidget* ListViewInputURL = nullptr;
+    QPushButton* ButtonURLPaste = nullptr;
+    QPushButton* ButtonURLRemove = nullptr;
+    QPushButton* ButtonURLEmpty = nullptr;
     QLineEdit* EditURLOutput = nullptr;
     QPushButton* ButtonURLSelect = nullptr;
     QGroupBox* GroupBoxYouTubeQuality = nullptr;
