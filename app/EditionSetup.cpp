@@ -83,13 +83,14 @@ void LoadFormatPictures(TFormMain& form) {
     const QString folder = QString::fromStdString(form.ExeDir()) + QStringLiteral("formats/");
     for (const TEditionFormat& format : EditionFormats()) {
         const QString stem = folder + QString::fromLatin1(format.Name).toLower();
-        QPixmap pictures[3];
-        for (int i = 0; i < 3; ++i)
+        // Normal, mouse over, pressed and disabled: the disabled one marks the chosen format.
+        QPixmap pictures[4];
+        for (int i = 0; i < 4; ++i)
             pictures[i].load(stem + QStringLiteral("_%1.png").arg(i + 1));
         if (pictures[0].isNull())
             continue;
         TImageButton* button = form.FormatButton(format.Preset);
-        button->SetPictures(pictures[0], pictures[1], pictures[2]);
+        button->SetPictures(pictures[0], pictures[1], pictures[2], pictures[3]);
         button->setText(QString());
     }
 }

@@ -13,7 +13,6 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
-
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -244,10 +243,10 @@ struct TIconRow {
 };
 
 const TIconRow kIcons[] = {
-    {"video", QColor(0x2b, 0x7c, 0xb3), "V"},   {"audio", QColor(0x7b, 0x4f, 0xb0), "A"},
-    {"dvd", QColor(0x44, 0x55, 0x66), "DVD"},   {"youtube", QColor(0xd2, 0x3f, 0x31), "YT"},
-    {"ipod", QColor(0x60, 0x6a, 0x75), "i"},    {"joiner", QColor(0xe0, 0x8a, 0x1e), "J"},
-    {"mobile", QColor(0x1f, 0x9e, 0x89), "M"},  {"flash", QColor(0xc0, 0x39, 0x2b), "F"},
+    {"video", QColor(0x2b, 0x7c, 0xb3), "V"},  {"audio", QColor(0x7b, 0x4f, 0xb0), "A"},
+    {"dvd", QColor(0x44, 0x55, 0x66), "DVD"},  {"youtube", QColor(0xd2, 0x3f, 0x31), "YT"},
+    {"ipod", QColor(0x60, 0x6a, 0x75), "i"},   {"joiner", QColor(0xe0, 0x8a, 0x1e), "J"},
+    {"mobile", QColor(0x1f, 0x9e, 0x89), "M"}, {"flash", QColor(0xc0, 0x39, 0x2b), "F"},
     {"studio", QColor(0x3d, 0x8b, 0x3d), "S"},
 };
 
@@ -280,33 +279,44 @@ struct TFormatRow {
 };
 
 const TFormatRow kFormats[] = {
-    {"AVI", 0}, {"MP4", 0},  {"FLV", 0},     {"SWF", 0},        {"MPEG", 0},       {"RM", 0},
-    {"WMV", 0}, {"MOV", 0},  {"3GP", 0},     {"iPod", 1},       {"iPhone", 1},     {"AppleTV", 1},
+    {"AVI", 0}, {"MP4", 0},        {"FLV", 0},         {"SWF", 0},  {"MPEG", 0},   {"RM", 0},
+    {"WMV", 0}, {"MOV", 0},        {"3GP", 0},         {"iPod", 1}, {"iPhone", 1}, {"AppleTV", 1},
     {"PSP", 1}, {"BlackBerry", 1}, {"MobilePhone", 1}, {"iPad", 1}, {"WAV", 2},    {"MP3", 2},
-    {"WMA", 2}, {"OGG", 2},  {"AAC", 2},     {"M4A", 2},        {"FLAC", 2},       {"MP2", 2},
+    {"WMA", 2}, {"OGG", 2},        {"AAC", 2},         {"M4A", 2},  {"FLAC", 2},   {"MP2", 2},
 };
 
-// A format button: normal, mouse over, pressed (chosen).
+// A format button: normal, mouse over, pressed, and chosen (the disabled picture, which
+// marks the current choice): filled with the class colour and ticked.
 QImage DrawFormatButton(const TFormatRow& row, int state) {
-    const QColor classColors[] = {QColor(0x2b, 0x7c, 0xb3), QColor(0x1f, 0x9e, 0x89), QColor(0x7b, 0x4f, 0xb0)};
+    const QColor classColors[] = {QColor(0x2b, 0x7c, 0xb3), QColor(0x1f, 0x9e, 0x89),
+                                  QColor(0x7b, 0x4f, 0xb0)};
     const QColor color = classColors[row.Class];
+    const bool chosen = state == 3;
     QImage image(62, 57, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     QLinearGradient fill(0, 0, 0, 57);
-    fill.setColorAt(0, state == 2 ? color.lighter(170) : QColor(0xff, 0xff, 0xff));
-    fill.setColorAt(1, state == 0 ? QColor(0xe8, 0xee, 0xf3) : color.lighter(150));
-    p.setPen(QPen(state == 0 ? QColor(0xb0, 0xbe, 0xca) : color, state == 2 ? 2 : 1));
+    fill.setColorAt(0, chosen       ? color.lighter(115)
+                       : state == 2 ? color.lighter(170)
+                                    : QColor(0xff, 0xff, 0xff));
+    fill.setColorAt(1, chosen       ? color.darker(115)
+                       : state == 0 ? QColor(0xe8, 0xee, 0xf3)
+                                    : color.lighter(150));
+    p.setPen(QPen(state == 0 ? QColor(0xb0, 0xbe, 0xca)
+                  : chosen   ? color.darker(150)
+                             : color,
+                  state >= 2 ? 2 : 1));
     p.setBrush(fill);
     p.drawRoundedRect(QRectF(1, 1, 60, 55), 6, 6);
+    const QColor glyph = chosen ? color : Qt::white;
     p.setPen(Qt::NoPen);
-    p.setBrush(color);
+    p.setBrush(chosen ? QColor(Qt::white) : color);
     p.drawRoundedRect(QRectF(19, 7, 24, 18), 4, 4);
-    p.setBrush(Qt::white);
+    p.setBrush(glyph);
     if (row.Class == 2) {
         p.drawEllipse(QRectF(25, 16, 7, 6));
-        p.fillRect(QRectF(30, 10, 2, 9), Qt::white);
+        p.fillRect(QRectF(30, 10, 2, 9), glyph);
     } else if (row.Class == 1) {
         p.drawRoundedRect(QRectF(27, 9, 8, 14), 2, 2);
     } else {
@@ -317,8 +327,17 @@ QImage DrawFormatButton(const TFormatRow& row, int state) {
         play.closeSubpath();
         p.drawPath(play);
     }
+    if (chosen) {
+        QPainterPath tick;
+        tick.moveTo(47, 10);
+        tick.lineTo(51, 14);
+        tick.lineTo(57, 6);
+        p.setBrush(Qt::NoBrush);
+        p.setPen(QPen(Qt::white, 2.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.drawPath(tick);
+    }
     const QString name = QString::fromLatin1(row.Name);
-    p.setPen(kInk);
+    p.setPen(chosen ? QColor(Qt::white) : kInk);
     p.setFont(SansFont(name.size() > 7 ? 8 : name.size() > 4 ? 10 : 12, true));
     p.drawText(QRect(0, 28, 62, 26), Qt::AlignCenter, name);
     return image;
@@ -368,7 +387,8 @@ void WriteWave(const QString& path, std::initializer_list<TTone> tones) {
     for (int16_t s : samples)
         Append16(out, static_cast<uint16_t>(s));
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(out.data(), out.size()) != static_cast<qint64>(out.size())) {
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(out.data(), out.size()) != static_cast<qint64>(out.size())) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
         std::exit(1);
     }
@@ -411,9 +431,11 @@ int main(int argc, char* argv[]) {
         Save(DrawIcon(kIcons[0], size), folder + QStringLiteral("mediawiz.png"), "PNG");
     }
     for (const TFormatRow& row : kFormats) {
-        for (int state = 0; state < 3; ++state)
+        for (int state = 0; state < 4; ++state)
             Save(DrawFormatButton(row, state),
-                 formats + QString::fromLatin1(row.Name).toLower() + "_" + QString::number(state + 1) + ".png", "PNG");
+                 formats + QString::fromLatin1(row.Name).toLower() + "_" + QString::number(state + 1) +
+                     ".png",
+                 "PNG");
     }
     WriteWave(out.filePath(QStringLiteral("sounds/done.wav")), {{660, 0.15}, {880, 0.15}, {1320, 0.3}});
     WriteWave(out.filePath(QStringLiteral("sounds/fail.wav")), {{440, 0.2}, {330, 0.2}, {220, 0.4}});

@@ -5,8 +5,10 @@
 #include <QPixmap>
 
 // A push button drawn from pictures: normal, mouse over, pressed and disabled.
-// A checked button shows its pressed picture. With no pictures, or in transparent
-// mode, it draws only its caption (transparent mode: white text).
+// A checked button shows its pressed picture; a disabled one its disabled picture,
+// or, without one, the picture it would show enabled. With no pictures it draws a
+// plain frame, a checked one filled; in transparent mode only its caption (white
+// text). Keyboard focus shows as a ring inside the button.
 class TImageButton : public QAbstractButton {
     Q_OBJECT
 public:
@@ -31,8 +33,13 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    const QPixmap& pictureOf(TState state) const;
+    void paintPlain(QPainter& painter, TState state);
+    void paintFocusRing(QPainter& painter);
+
     QPixmap pictures_[bsCount];
     bool transparent_ = false;
     bool mouseOver_ = false;

@@ -6,7 +6,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QSignalSpy>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -79,6 +78,57 @@ TEST(ImageButton, MissingStatePicturesFallBackAndTransparentModeDrawsOnlyText) {
         for (int x = 0; x < image.width() && !white; ++x)
             white = image.pixelColor(x, y).lightness() > 200 && image.pixelColor(x, y).alpha() > 0;
     EXPECT_TRUE(white) << "no white caption";
+}
+
+// The format page marks its choice by disabling the chosen button: that must show whether
+// or not the button has a disabled picture, and with no pictures at all.
+TEST(ImageButton, AChosenButtonLooksChosenAndAVisitedOneComesBackPlain) {
+    TImageButton pictured;
+    pictured.SetPictures(Filled({40, 20}, Qt::red), Filled({40, 20}, Qt::green), Filled({40, 20}, Qt::blue));
+    pictured.setCheckable(true);
+    pictured.setChecked(true);
+    pictured.setEnabled(false);
+    EXPECT_EQ(CentreColour(pictured), QColor(Qt::blue)) << "chosen, no disabled picture";
+
+    // Lit under the mouse, disabled by its click, enabled again after the mouse left.
+    TImageButton visited;
+    visited.SetPictures(Filled({40, 20}, Qt::red), Filled({40, 20}, Qt::green), Filled({40, 20}, Qt::blue));
+    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+    QApplication::sendEvent(&visited, &enter);
+    visited.setEnabled(false);
+    visited.setEnabled(true);
+    EXPECT_EQ(CentreColour(visited), QColor(Qt::red));
+
+    TImageButton chosen, other;
+    for (TImageButton* plain : {&chosen, &other}) {
+        plain->resize(120, 30);
+        plain->setText("Video");
+        plain->setCheckable(true);
+    }
+    chosen.setChecked(true);
+    chosen.setEnabled(false);
+    const QColor chosenFill = chosen.grab().toImage().pixelColor(8, 15);
+    const QColor otherFill = other.grab().toImage().pixelColor(8, 15);
+    EXPECT_LT(chosenFill.lightness(), otherFill.lightness() - 60) << "the current class is not greyed out";
+}
+
+TEST(ImageButton, KeyboardFocusShowsARingAndAClickTakesNoFocus) {
+    QWidget window;
+    auto* first = new TImageButton(&window);
+    auto* second = new TImageButton(&window);
+    for (TImageButton* button : {first, second})
+        button->SetPictures(Filled({60, 24}, Qt::white), QPixmap(), QPixmap());
+    second->move(0, 30);
+    window.show();
+    window.activateWindow();
+    QApplication::processEvents();
+    const QImage before = second->grab().toImage();
+    EXPECT_EQ(second->focusPolicy(), Qt::TabFocus);
+    second->setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(second->hasFocus());
+    EXPECT_NE(second->grab().toImage(), before) << "focus is not shown";
+    second->clearFocus();
+    EXPECT_EQ(second->grab().toImage(), before);
 }
 
 TEST(SkinForm, TakesItsShapeAndSizeFromThePicture) {
