@@ -61,7 +61,7 @@ TConversionRunPage::TConversionRunPage(const TInputPageWidgets& input, const TCo
     encoder_.OnTerminate = [this](TCustomEncoder& sender, TTerminateInfo info) {
         FFEncoderTerminate(sender, std::move(info));
     };
-    InstallPreviewWindow();
+    InstallPreviewWindow(w_.ListViewConverting->window());
     connect(w_.CheckBoxPlayASound, &QCheckBox::clicked, this, &TConversionRunPage::CheckBoxPlayASoundClick);
     connect(w_.CheckBoxShutdown, &QCheckBox::clicked, this, &TConversionRunPage::CheckBoxShutdownClick);
     connect(w_.CheckBoxPreview, &QCheckBox::clicked, this, &TConversionRunPage::CheckBoxPreviewClick);

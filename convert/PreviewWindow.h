@@ -3,17 +3,18 @@
 #include "Previewer.h"
 
 #include <QImage>
-#include <QPoint>
+#include <QPointer>
 #include <QWidget>
 
-// The window a running task's previewer draws its frames in: borderless, a tool window
-// that stays on top, centred on the screen and sized to the first frame, with the
-// frame's time as its caption. Dragging it with the left button moves it; Esc or its
-// menu closes it, after which the task stops previewing.
+// The window a running task's previewer draws its frames in: a tool window of the main
+// window with its own title bar, sized to the first frame and placed beside the main
+// window where the screen has room, with the frame's time as its caption. Its close
+// button, Esc or its menu close it, after which the task stops previewing.
 class TPreviewWindow : public QWidget, public IPreviewWindow {
     Q_OBJECT
 public:
-    TPreviewWindow();
+    // beside: the main window (may be null: the window then opens centred).
+    explicit TPreviewWindow(QWidget* beside);
 
     void Show(int width, int height) override;
     bool Draw(const TBitmap& frame, const std::string& caption) override;
@@ -23,8 +24,6 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -32,8 +31,14 @@ protected:
 private:
     QImage frame_;
     bool closed_ = false;
-    QPoint grabOffset_;
+    QPointer<QWidget> beside_;
 };
 
-// Makes the engine's previewers draw in TPreviewWindow (once, on the main thread).
-void InstallPreviewWindow();
+// Makes the engine's previewers draw in TPreviewWindow beside the given main window
+// (once, on the main thread).
+void InstallPreviewWindow(QWidget* beside);
+
+// Where a window of the given frame size goes beside anchor (a frame rectangle) within
+// the screen area: right of it, else left, else below, else above; else the screen's
+// corner farthest from the anchor's centre.
+QPoint PlaceBeside(const QRect& anchor, QSize size, const QRect& screen);

@@ -7,7 +7,7 @@
 
 #include <QSignalSpy>
 #include <QTest>
-
+#include <QWindow>
 #include <gtest/gtest.h>
 
 namespace {
@@ -19,7 +19,8 @@ struct Grid {
         grid.SetSlideColumns(0, {1, 2});
         for (int row = 0; row < 3; ++row)
             for (int column = 1; column < 4; ++column)
-                grid.setItem(row, column, new QTableWidgetItem(QStringLiteral("r%1c%2").arg(row).arg(column)));
+                grid.setItem(row, column,
+                             new QTableWidgetItem(QStringLiteral("r%1c%2").arg(row).arg(column)));
         grid.show();
     }
     QString Cell(int row, int column) const { return grid.item(row, column)->text(); }
@@ -54,8 +55,8 @@ TEST(SlideGridTest, DraggingARowDropsItWhereTheMouseIsReleased) {
     const QPoint from = g.LineCenter(0, 0);
     const QPoint to = g.LineCenter(2, 1);
     QTest::mousePress(view, Qt::LeftButton, Qt::NoModifier, from);
-    QMouseEvent move(QEvent::MouseMove, QPointF(to), view->mapToGlobal(QPointF(to)), Qt::NoButton, Qt::LeftButton,
-                     Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, QPointF(to), view->mapToGlobal(QPointF(to)), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(view, &move);
     QTest::mouseRelease(view, Qt::LeftButton, Qt::NoModifier, to);
     ASSERT_EQ(moved.count(), 1);
@@ -86,8 +87,11 @@ TEST(ImageComboBoxTest, ItemsKeepImageAndIndentAndAnOutsideIndexSelectsNothing) 
     EXPECT_EQ(box.ItemIndex(), -1);
 }
 
-TEST(PreviewWindowTest, DrawsFramesUntilTheUserClosesIt) {
-    InstallPreviewWindow();
+TEST(PreviewWindowTest, ANormalToolWindowBesideTheMainWindowDrawsFramesUntilClosed) {
+    QWidget mainWindow;
+    mainWindow.setGeometry(20, 20, 300, 200);
+    mainWindow.show();
+    InstallPreviewWindow(&mainWindow);
     TPreviewer previewer;
     TBitmap frame;
     frame.SetSize(64, 48, 24);
@@ -100,11 +104,26 @@ TEST(PreviewWindowTest, DrawsFramesUntilTheUserClosesIt) {
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(window->size(), QSize(64, 48));
     EXPECT_TRUE(window->isVisible());
-    EXPECT_TRUE(window->windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_EQ(window->windowType(), Qt::Tool);
+    EXPECT_FALSE(window->windowFlags() & Qt::FramelessWindowHint) << "no title bar to close it with";
+    EXPECT_TRUE(window->windowFlags() & Qt::WindowCloseButtonHint);
+    EXPECT_FALSE(window->frameGeometry().intersects(mainWindow.frameGeometry())) << "over the main window";
+    ASSERT_TRUE(window->windowHandle());
+    EXPECT_EQ(window->windowHandle()->transientParent(), mainWindow.windowHandle());
     EXPECT_EQ(window->Frame().pixelColor(10, 10), QColor(200, 200, 200));
     window->close();
     EXPECT_FALSE(previewer.Preview(frame, 1'600'000)) << "closed by the user: the task stops previewing";
     TPreviewer::SetWindowFactory(nullptr);
+}
+
+TEST(PreviewWindowTest, PlacedBesideTheMainWindowWhereTheScreenHasRoom) {
+    const QRect screen(0, 0, 1280, 1024);
+    const QSize size(330, 270);
+    EXPECT_EQ(PlaceBeside({100, 100, 772, 547}, size, screen), QPoint(880, 100)) << "right";
+    EXPECT_EQ(PlaceBeside({450, 100, 772, 547}, size, screen), QPoint(112, 100)) << "left";
+    EXPECT_EQ(PlaceBeside({254, 10, 772, 547}, size, screen), QPoint(254, 565)) << "below";
+    const QPoint corner = PlaceBeside({0, 0, 1280, 1024}, size, screen);
+    EXPECT_TRUE(screen.contains(QRect(corner, size))) << "nowhere beside: still on the screen";
 }
 
 } // namespace
