@@ -75,6 +75,7 @@ TFormAbout::TFormAbout(TServices services, std::string exeDir, QWidget* parent)
 
     text(TabSheetUpdate, "Product information", {12, 10, 300, 18})->setStyleSheet("font-weight: bold");
     auto* group = new QFrame(TabSheetUpdate);
+    group->setObjectName("PanelProductInformation");
     group->setFrameShape(QFrame::StyledPanel);
     group->setGeometry(12, 32, 300, 170);
     LabelVersion = text(group, "%s", {10, 10, 280, 18});
@@ -130,7 +131,28 @@ std::optional<QString> TFormAbout::FormCreate() {
     LabelWeb->setText(LookupLink(TLinkKind::lkHomePage, title));
     LabelSupportEmail->setText(LookupLink(TLinkKind::lkSupport, title));
     LabalTitle->setText(QStringLiteral("%1 %2").arg(title, LabelVersion->text()));
+    FitTexts();
     return std::nullopt;
+}
+
+void TFormAbout::FitTexts() {
+    // Fonts differ between systems and addresses between editions: the pages grow to
+    // show their longest line whole.
+    const QList<QLabel*> labels = PageControlMain->findChildren<QLabel*>();
+    int extra = 0;
+    for (QLabel* label : labels)
+        if (!label->wordWrap())
+            extra = std::max(extra, label->sizeHint().width() - label->width());
+    if (extra <= 0)
+        return;
+    for (QLabel* label : labels)
+        if (!label->wordWrap())
+            label->resize(std::max(label->width(), label->sizeHint().width()), label->height());
+    for (QWidget* widget : {static_cast<QWidget*>(PageControlMain),
+                            PageControlMain->findChild<QWidget*>("PanelProductInformation")})
+        widget->resize(widget->width() + extra, widget->height());
+    ButtonOK->move(ButtonOK->x() + extra, ButtonOK->y());
+    setFixedWidth(width() + extra);
 }
 
 void TFormAbout::LabelWebClick() {

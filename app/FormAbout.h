@@ -43,6 +43,8 @@ public:
     QPushButton* ButtonOK;
 
 private:
+    void FitTexts();
+
     TServices services_;
     std::string exeDir_;
 };

@@ -46,8 +46,20 @@ TEST(FormAbout, ShowsTitleVersionHolderAndTheEditionsAddresses) {
               "https://www.vantoleaf.example/leaf-box/sampletool/help/Support.html");
     EXPECT_FALSE(about.PanelmageLeft->isHidden());
     EXPECT_FALSE(about.ImageLeft->pixmap().isNull());
-    EXPECT_EQ(about.width(), 535);
+    EXPECT_GE(about.width(), 535);
+    // Every line shows whole at the system's font, on both pages.
+    for (QLabel* label : about.PageControlMain->findChildren<QLabel*>()) {
+        if (label->wordWrap())
+            continue;
+        EXPECT_LE(label->sizeHint().width(), label->width()) << qPrintable(label->text());
+        EXPECT_LE(label->geometry().right(), label->parentWidget()->width()) << qPrintable(label->text());
+    }
+    const int tabsRight = about.PageControlMain->x() + about.PageControlMain->width();
+    EXPECT_EQ(about.ButtonOK->x() + about.ButtonOK->width(), tabsRight + 1);
+    EXPECT_LE(tabsRight, about.width());
     GalleryShot(&about, "FormAbout");
+    about.PageControlMain->setCurrentIndex(1);
+    GalleryShot(&about, "FormAbout-Update");
 
     about.LabelWeb->clicked();
     about.LabelSupportEmail->clicked();
