@@ -146,9 +146,16 @@ void TWizard::ConnectWidgets() {
     BindButtonToAction(form_.ButtonExit, ActionExit);
     BindButtonToAction(form_.ButtonLog, ActionLog);
     BindButtonToAction(pages_.Links.ButtonURLSelect, ActionURLSelect);
-    BindButtonToAction(pages_.Links.ButtonURLPaste, ActionURLPaste);
-    BindButtonToAction(pages_.Links.ButtonURLRemove, ActionURLRemove);
-    BindButtonToAction(pages_.Links.ButtonURLEmpty, ActionURLEmpty);
+    // The pages' command buttons.
+    const TInputPageWidgets& input = pages_.Input;
+    for (auto [button, action] :
+         {std::pair{input.ButtonAdd, ActionAdd}, std::pair{input.ButtonDelete, ActionDelete},
+          std::pair{input.ButtonClear, ActionClear}, std::pair{input.ButtonMoveUp, ActionMoveUp},
+          std::pair{input.ButtonMoveDown, ActionMoveDown}, std::pair{input.ButtonPlay, ActionPlay},
+          std::pair{pages_.Links.ButtonURLPaste, ActionURLPaste},
+          std::pair{pages_.Links.ButtonURLRemove, ActionURLRemove},
+          std::pair{pages_.Links.ButtonURLEmpty, ActionURLEmpty}})
+        BindButtonToAction(button, action);
 
     connect(form_.PageControlMain, &TPageControl::currentChanged, this, &TWizard::UpdatePageTexts);
     connect(pages_.Format.ButtonSelectDir, &QPushButton::clicked, this, &TWizard::ButtonSelectDirClick);

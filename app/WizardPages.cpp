@@ -75,11 +75,25 @@ void buildModePage(TFormMain& form, TModePageWidgets& p, QSize size) {
 }
 
 void buildFilesPage(TFormMain& form, TInputPageWidgets& p, QSize size) {
-    p.NextGrid = place<TSlideGrid>(form.TabSheetStep1, "NextGrid", {0, 0, size.width(), size.height()}, 0,
-                                   kInputColumns);
+    // The commands in one row under the list, sharing the page's width; captions come
+    // from their actions.
+    constexpr int kRowHeight = 26, kGap = 6;
+    QPushButton* TInputPageWidgets::*const commands[] = {
+        &TInputPageWidgets::ButtonAdd,    &TInputPageWidgets::ButtonDelete,   &TInputPageWidgets::ButtonClear,
+        &TInputPageWidgets::ButtonMoveUp, &TInputPageWidgets::ButtonMoveDown, &TInputPageWidgets::ButtonPlay};
+    const char* const names[] = {"ButtonAdd",    "ButtonDelete",   "ButtonClear",
+                                 "ButtonMoveUp", "ButtonMoveDown", "ButtonPlay"};
+    const int count = static_cast<int>(std::size(commands));
+    const int width = (size.width() - (count - 1) * kGap) / count;
+    const int top = size.height() - kRowHeight;
+    p.NextGrid =
+        place<TSlideGrid>(form.TabSheetStep1, "NextGrid", {0, 0, size.width(), top - kGap}, 0, kInputColumns);
     p.NextGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
     p.NextGrid->setSelectionMode(QAbstractItemView::SingleSelection);
     p.NextGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    for (int i = 0; i < count; ++i)
+        p.*commands[i] =
+            place<QPushButton>(form.TabSheetStep1, names[i], {i * (width + kGap), top, width, kRowHeight});
 }
 
 // An image button that stays pressed until another of its group is pressed.

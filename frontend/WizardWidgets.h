@@ -31,6 +31,13 @@ struct TModePageWidgets {
 // TabSheetStep1: the input list.
 struct TInputPageWidgets {
     TSlideGrid* NextGrid = nullptr;
+    // The page's commands, bound to the actions of the same names.
+    QPushButton* ButtonAdd = nullptr;
+    QPushButton* ButtonDelete = nullptr;
+    QPushButton* ButtonClear = nullptr;
+    QPushButton* ButtonMoveUp = nullptr;
+    QPushButton* ButtonMoveDown = nullptr;
+    QPushButton* ButtonPlay = nullptr;
 };
 
 // TabSheetStep2: class buttons and their pages, every format's button, the output folder.

@@ -148,6 +148,49 @@ TEST_F(InputList, DropsKeepMediaFilesByExtensionOnly) {
     EXPECT_EQ(grid->rowCount(), 3);
 }
 
+TEST_F(InputList, ThePageShowsItsCommandsAsButtonsThatFollowTheirActions) {
+    const TInputPageWidgets& input = pages->Input;
+    const std::pair<QPushButton*, QAction*> commands[] = {
+        {input.ButtonAdd, wizard->ActionAdd},           {input.ButtonDelete, wizard->ActionDelete},
+        {input.ButtonClear, wizard->ActionClear},       {input.ButtonMoveUp, wizard->ActionMoveUp},
+        {input.ButtonMoveDown, wizard->ActionMoveDown}, {input.ButtonPlay, wizard->ActionPlay}};
+    for (auto [button, action] : commands) {
+        ASSERT_NE(button, nullptr);
+        EXPECT_TRUE(button->isVisibleTo(form->TabSheetStep1)) << qPrintable(action->text());
+        EXPECT_EQ(button->text(), action->text());
+        EXPECT_LE(button->sizeHint().width(), button->width()) << qPrintable(action->text()) << " is clipped";
+        EXPECT_TRUE(form->TabSheetStep1->rect().contains(button->geometry())) << qPrintable(action->text());
+        EXPECT_FALSE(button->geometry().intersects(grid->geometry())) << qPrintable(action->text());
+    }
+
+    AddBareRows(3);
+    Idle();
+    grid->selectRow(0);
+    Idle();
+    EXPECT_TRUE(input.ButtonAdd->isEnabled());
+    EXPECT_TRUE(input.ButtonDelete->isEnabled());
+    EXPECT_TRUE(input.ButtonClear->isEnabled());
+    EXPECT_FALSE(input.ButtonMoveUp->isEnabled());
+    EXPECT_TRUE(input.ButtonMoveDown->isEnabled());
+    input.ButtonMoveDown->click();
+    Idle();
+    EXPECT_EQ(Paths(), QStringList({"/media/1.avi", "/media/0.avi", "/media/2.avi"}));
+    EXPECT_TRUE(input.ButtonMoveUp->isEnabled());
+    input.ButtonPlay->click();
+    EXPECT_EQ(fut->services.Shell.Opened, QStringList({"/media/0.avi"}));
+    input.ButtonDelete->click();
+    Idle();
+    EXPECT_EQ(grid->rowCount(), 2);
+    input.ButtonClear->click();
+    Idle();
+    EXPECT_EQ(grid->rowCount(), 0);
+    EXPECT_FALSE(input.ButtonClear->isEnabled());
+    EXPECT_FALSE(input.ButtonPlay->isEnabled());
+    const size_t asked = fut->services.Dialogs.FileRequests.size();
+    input.ButtonAdd->click();
+    EXPECT_EQ(fut->services.Dialogs.FileRequests.size(), asked + 1) << "Add Video... opens the file dialog";
+}
+
 TEST_F(InputList, DeleteMoveAndPlayKeepTheSelectionWhereItBelongs) {
     AddBareRows(3);
     Idle();
