@@ -119,6 +119,7 @@ void TFormMain::CreateConversionPages() {
 
     TConversionRunHooks hooks;
     hooks.AppendLogLine = log;
+    hooks.RunEnding = [this] { Wizard->DismissRunQuestion(); };
     hooks.ShowConversionSummary = [this] { Wizard->ShowConversionSummary(); };
     hooks.ShutdownCountdown = [this] { return ShowShutdownCountdown(this); };
     hooks.ShutDown = [this] { PowerAction(services_.Power, TPowerKind::pkShutdown); };
@@ -332,6 +333,14 @@ void TFormMain::ButtonCloseClick() {
 }
 
 void TFormMain::closeEvent(QCloseEvent* event) {
+    // Any close request while a run goes (the skin's close button, the window manager's
+    // Alt+F4 or close) asks as Exit on that page does; No keeps the run. The end of the
+    // session does not ask.
+    if (!static_cast<QGuiApplication*>(QCoreApplication::instance())->isSavingSession() &&
+        !Wizard->ConfirmCancelRun()) {
+        event->ignore();
+        return;
+    }
     // No conversion event may reach the closing window; the running tasks end first.
     ConversionRunPage->DetachEncoder();
     FFEncoder->Stop(true);

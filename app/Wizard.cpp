@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QEvent>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -397,7 +398,7 @@ void TWizard::ActionExitExecute() {
         }
         break;
     case TWizardPage::Step3:
-        if (Confirm("Do you really want to cancel the conversion?")) {
+        if (ConfirmCancelRun()) {
             if (Hooks.StopEncoder)
                 Hooks.StopEncoder();
             UpdatePageTexts();
@@ -410,7 +411,7 @@ void TWizard::ActionExitExecute() {
         }
         break;
     case TWizardPage::Step6:
-        if (Confirm("Do you really want to cancel the downloading?") && Hooks.AbortTransfers)
+        if (ConfirmCancelRun() && Hooks.AbortTransfers)
             Hooks.AbortTransfers();
         break;
     default: // the mode page and the summaries quit
@@ -418,6 +419,28 @@ void TWizard::ActionExitExecute() {
             form_.close();
         break;
     }
+}
+
+bool TWizard::ConfirmCancelRun() {
+    const TWizardPage page = CurrentPage();
+    const char* question = page == TWizardPage::Step3   ? "Do you really want to cancel the conversion?"
+                           : page == TWizardPage::Step6 ? "Do you really want to cancel the downloading?"
+                                                        : nullptr;
+    if (!question)
+        return true;
+    runQuestionOpen_ = true;
+    const bool yes = Confirm(question);
+    runQuestionOpen_ = false;
+    // A run that ended while the question was open has nothing left to cancel.
+    return yes && CurrentPage() == page;
+}
+
+void TWizard::DismissRunQuestion() {
+    if (!runQuestionOpen_)
+        return;
+    for (QMessageBox* box : form_.findChildren<QMessageBox*>())
+        if (box->isVisible())
+            box->reject();
 }
 
 void TWizard::ActionLogExecute() {

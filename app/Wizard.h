@@ -56,6 +56,12 @@ public:
     void ShowConversionSummary();
     void ShowDownloadSummary();
 
+    // On a page whose run is going (converting, downloading): asks that page's cancel
+    // question; true on Yes while the run still goes. Elsewhere true without asking.
+    bool ConfirmCancelRun();
+    // The run ended: an open cancel question is closed unanswered.
+    void DismissRunQuestion();
+
     void ActionNextExecute();
     void ActionBackExecute();
     void ActionExitExecute();
@@ -102,6 +108,7 @@ private:
     TWizardPages& pages_;
     TGlobalVars& globals_;
     TServices services_;
+    bool runQuestionOpen_ = false;
 };
 
 // Keeps a button's caption and enabling in step with an action and

@@ -203,6 +203,8 @@ void TConversionRunPage::RunEndedOnMainThread() {
 }
 
 void TConversionRunPage::ConversionRunFinished() {
+    if (hooks_.RunEnding)
+        hooks_.RunEnding();
     globals_.FilesInRun = run_.TotalFiles();
     globals_.FilesConverted = run_.Succeeded();
     globals_.ErrorList.clear();
@@ -218,6 +220,7 @@ void TConversionRunPage::ConversionRunFinished() {
 }
 
 void TConversionRunPage::StopConversion() {
+    Log(QStringLiteral("The conversion was cancelled by the user."));
     encoder_.Stop(true);
 }
 

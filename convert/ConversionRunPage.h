@@ -16,6 +16,8 @@
 // Calls into the rest of the window.
 struct TConversionRunHooks {
     std::function<void(const QString&)> AppendLogLine;
+    // First of the run's end on the main thread: questions about the run are void now.
+    std::function<void()> RunEnding;
     std::function<void()> ShowConversionSummary;
     // Shows the shutdown countdown modally; true when it ran out.
     std::function<bool()> ShutdownCountdown;

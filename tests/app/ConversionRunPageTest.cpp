@@ -4,12 +4,15 @@
 #include "ConvertWindow.h"
 #include "FormShutdown.h"
 #include "GalleryShot.h"
+#include "ImageButton.h"
 #include "InputRowTexts.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QFileInfo>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -156,9 +159,72 @@ TEST_F(ConversionRunTest, CancelDuringTheFirstOfThreeTasksStillReachesTheSummary
     EXPECT_EQ(fut->services.Dialogs.Shown.back().Message, "Do you really want to cancel the conversion?");
     ASSERT_TRUE(WaitUntil([this] { return wizard->CurrentPage() == TWizardPage::Step4; }));
     EXPECT_EQ(SummaryCounts(), "3/0/3");
+    EXPECT_TRUE(LogLines().contains("The conversion was cancelled by the user."));
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(ConvertingRow(i)->text(2), "Failed.");
     EXPECT_TRUE(fut->services.Sound.Files.isEmpty()) << "the sound option was off";
+}
+
+TEST_F(ConversionRunTest, CloseRequestsWhileConvertingAskFirstAndNoKeepsTheRun) {
+    Start();
+    const QString input = Fixture("long_tone.mp3");
+    form->InputListPage->AddFiles({input, input});
+    ChooseFormat(fmtMP3, 3);
+    wizard->ActionNext->trigger();
+    wizard->ActionNext->trigger();
+    ASSERT_TRUE(WaitUntil([this] { return pages->Conversion.LabelCurrentFile->text() != "..."; }));
+    form->show();
+    const QString question = "Do you really want to cancel the conversion?";
+
+    // The skin's close button, then the window manager's close request: both answered No.
+    form->ButtonClose->click();
+    QCloseEvent request;
+    QApplication::sendEvent(form, &request);
+    EXPECT_FALSE(request.isAccepted());
+    ASSERT_EQ(fut->services.Dialogs.Shown.size(), 2u);
+    for (const TMessageRequest& asked : fut->services.Dialogs.Shown)
+        EXPECT_EQ(asked.Message, question);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(wizard->CurrentPage(), TWizardPage::Step3);
+    EXPECT_EQ(form->FFEncoder->TaskCount(), 2) << "the run goes on";
+
+    fut->services.Dialogs.Answers = {QMessageBox::Yes};
+    EXPECT_TRUE(form->close());
+    EXPECT_EQ(fut->services.Dialogs.Shown.back().Message, question);
+    EXPECT_FALSE(form->isVisible());
+}
+
+TEST_F(ConversionRunTest, TheCancelQuestionIsClosedWhenTheRunEndsAndALateYesCancelsNothing) {
+    Start();
+    form->InputListPage->AddFiles({Fixture("audio.wav")});
+    ChooseFormat(fmtMP3, 3);
+    wizard->ActionNext->trigger();
+    form->show();
+    // A real box: the run ends while it is open and closes it unanswered.
+    fut->services.Dialogs.RealBoxes = true;
+    wizard->ActionNext->trigger();
+    wizard->ActionExit->trigger();
+    EXPECT_EQ(wizard->CurrentPage(), TWizardPage::Step4);
+    EXPECT_EQ(SummaryCounts(), "1/1/0");
+    for (QMessageBox* box : form->findChildren<QMessageBox*>())
+        EXPECT_FALSE(box->isVisible()) << qPrintable(box->text());
+    fut->services.Dialogs.RealBoxes = false;
+
+    // Answered Yes only after the run has ended.
+    wizard->ActionNextExecute(); // Finish
+    form->InputListPage->AddFiles({Fixture("audio.wav")});
+    wizard->ActionNext->trigger();
+    wizard->ActionNext->trigger();
+    fut->services.Dialogs.Answers = {QMessageBox::Yes};
+    fut->services.Dialogs.WhileShown = [this](const TMessageRequest&) {
+        EXPECT_TRUE(WaitUntil([this] { return wizard->CurrentPage() == TWizardPage::Step4; }));
+    };
+    wizard->ActionExit->trigger();
+    fut->services.Dialogs.WhileShown = nullptr;
+    EXPECT_EQ(wizard->CurrentPage(), TWizardPage::Step4);
+    EXPECT_EQ(SummaryCounts(), "1/1/0");
+    EXPECT_EQ(wizard->ActionNext->text(), "Finish");
+    EXPECT_FALSE(LogLines().contains("The conversion was cancelled by the user."));
 }
 
 TEST_F(ConversionRunTest, JoinModeMakesOneOutputAsLongAsItsInputs) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "MessageDialog.h"
 #include "Services.h"
 
 #include <QString>
@@ -19,6 +20,8 @@ public:
     std::vector<TMessageRequest> Shown;
     // Runs while a message box is "open" (for checks made at that moment).
     std::function<void(const TMessageRequest&)> WhileShown;
+    // Shows real message boxes (modal, answered by the user or closed by the program).
+    bool RealBoxes = false;
 
     std::deque<QString> Folders; // empty string: the user cancelled
     std::vector<QString> FolderPrompts;
@@ -26,8 +29,10 @@ public:
     std::deque<QStringList> OpenNames;
     std::vector<TFileDialogRequest> FileRequests;
 
-    QMessageBox::StandardButton MessageDialog(QWidget*, const TMessageRequest& request) override {
+    QMessageBox::StandardButton MessageDialog(QWidget* parent, const TMessageRequest& request) override {
         Shown.push_back(request);
+        if (RealBoxes)
+            return RunMessageBox(parent, request);
         if (WhileShown)
             WhileShown(request);
         if (!Answers.empty()) {
