@@ -9,11 +9,16 @@
 #include <QDBusReply>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QProcess>
 #include <QSoundEffect>
+#include <QStandardPaths>
 #include <QUrl>
 #include <array>
 
 namespace {
+
+// How long the desktop's opener may take to say that nothing can open a target.
+constexpr int kOpenerAnswerMs = 3000;
 
 class DesktopDialogs final : public IDialogService {
 public:
@@ -48,8 +53,23 @@ public:
 
 class DesktopShell final : public IShellService {
 public:
-    void OpenWithShell(const QString& target) override {
-        QDesktopServices::openUrl(QUrl::fromUserInput(target));
+    bool OpenWithShell(const QString& target) override {
+        const QUrl url = QUrl::fromUserInput(target);
+        const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+        if (opener.isEmpty())
+            return QDesktopServices::openUrl(url);
+        // The opener ends at once, and with an error, when nothing can open the target;
+        // a program it starts may run on.
+        auto* process = new QProcess(qApp);
+        QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
+        process->start(opener, {url.toString()});
+        if (!process->waitForStarted()) {
+            delete process;
+            return false;
+        }
+        if (!process->waitForFinished(kOpenerAnswerMs))
+            return true;
+        return process->exitStatus() == QProcess::NormalExit && process->exitCode() == 0;
     }
 };
 

@@ -156,15 +156,15 @@ void TFormAbout::FitTexts() {
 }
 
 void TFormAbout::LabelWebClick() {
-    services_.Shell.OpenWithShell(LabelWeb->text());
+    OpenWithShell(services_, this, LabelWeb->text());
 }
 
 void TFormAbout::LabelSupportEmailClick() {
-    services_.Shell.OpenWithShell(LookupLink(TLinkKind::lkSupport, ApplicationTitle()));
+    OpenWithShell(services_, this, LookupLink(TLinkKind::lkSupport, ApplicationTitle()));
 }
 
 void TFormAbout::ButtonUpdatesClick() {
-    services_.Shell.OpenWithShell(LookupLink(TLinkKind::lkUpdates, ApplicationTitle()));
+    OpenWithShell(services_, this, LookupLink(TLinkKind::lkUpdates, ApplicationTitle()));
 }
 
 void TFormAbout::ImageLeftClick() {

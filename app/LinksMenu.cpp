@@ -5,6 +5,7 @@
 #include "FormMain.h"
 #include "ImageButton.h"
 #include "Links.h"
+#include "MessageDialog.h"
 
 #include <QAction>
 #include <QEvent>
@@ -110,7 +111,7 @@ void TLinksMenu::ActionAboutExecute() {
 }
 
 void TLinksMenu::OpenLink(TLinkKind kind) {
-    form_.Services().Shell.OpenWithShell(LookupLink(kind, ApplicationTitle()));
+    OpenWithShell(form_.Services(), &form_, LookupLink(kind, ApplicationTitle()));
 }
 
 bool TLinksMenu::eventFilter(QObject* watched, QEvent* event) {

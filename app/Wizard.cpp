@@ -492,11 +492,11 @@ void TWizard::ImageConvertVideoClick() {
 }
 
 void TWizard::LabelOpenFolderClick() {
-    services_.Shell.OpenWithShell(globals_.OutputFileDir);
+    OpenWithShell(services_, &form_, globals_.OutputFileDir);
 }
 
 void TWizard::LabelURLOpenFolderClick() {
-    services_.Shell.OpenWithShell(globals_.OutputURLDir);
+    OpenWithShell(services_, &form_, globals_.OutputURLDir);
 }
 
 void TWizard::ClearInputList() {

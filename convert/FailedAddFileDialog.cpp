@@ -1,5 +1,7 @@
 #include "FailedAddFileDialog.h"
 
+#include "MessageDialog.h"
+
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
@@ -61,7 +63,7 @@ void TFormFailedAddFile::SetMessages(const QStringList& messages) {
 
 void TFormFailedAddFile::ButtonMoreInformationClick() {
     if (!supportAddress_.isEmpty())
-        services_.Shell.OpenWithShell(supportAddress_);
+        OpenWithShell(services_, this, supportAddress_);
 }
 
 void ShowFailedAddFiles(TServices services, const QString& supportAddress, QWidget* window,

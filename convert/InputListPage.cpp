@@ -5,6 +5,7 @@
 #include "FailedAddFileDialog.h"
 #include "InputProbe.h"
 #include "InputRowTexts.h"
+#include "MessageDialog.h"
 #include "SlideGrid.h"
 
 #include <QAction>
@@ -270,7 +271,7 @@ void TInputListPage::ActionPlayExecute() {
     if (selected < 0)
         return;
     if (const QTableWidgetItem* path = grid_.item(selected, NxTextColumnFileFullName))
-        services_.Shell.OpenWithShell(path->text());
+        OpenWithShell(services_, grid_.window(), path->text());
 }
 
 void TInputListPage::NextGridDblClick() {

@@ -110,7 +110,7 @@ void TLinkPage::ActionURLEmptyExecute() {
 void TLinkPage::ListViewInputURLDblClick() {
     const QList<QTreeWidgetItem*> selected = page_.ListViewInputURL->selectedItems();
     if (!selected.isEmpty())
-        services_.Shell.OpenWithShell(selected.first()->text(0));
+        OpenWithShell(services_, page_.ListViewInputURL->window(), selected.first()->text(0));
 }
 
 void TLinkPage::ActionListURLUpdate() {

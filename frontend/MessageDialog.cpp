@@ -73,6 +73,12 @@ void Notice(TServices& services, QWidget* parent, const QString& message) {
                       QMessageBox::Ok);
 }
 
+void OpenWithShell(TServices& services, QWidget* parent, const QString& target) {
+    if (!services.Shell.OpenWithShell(target))
+        ErrorBox(services, parent,
+                 QStringLiteral("Cannot open \"%1\": no program is set up to open it.").arg(target));
+}
+
 void ErrorBox(TServices& services, QWidget* parent, const QString& message) {
     ShowMessageDialog(services, parent, message, ApplicationTitle(), TMsgDlgType::mtError, {},
                       QMessageBox::Ok);

@@ -23,6 +23,8 @@ bool Confirm(TServices& services, QWidget* parent, const QString& message);
 void Notice(TServices& services, QWidget* parent, const QString& message);
 // The standard error box under the title.
 void ErrorBox(TServices& services, QWidget* parent, const QString& message);
+// Opens the target with the shell; when nothing can open it, says so in the error box.
+void OpenWithShell(TServices& services, QWidget* parent, const QString& target);
 
 // Shell folder browser. flags follows the design (65: file-system folders only, new style);
 // a non-empty root limits the browser to that folder.

@@ -46,8 +46,9 @@ public:
 class IShellService {
 public:
     virtual ~IShellService() = default;
-    // Opens a document, folder or web address in its default program; fire and forget.
-    virtual void OpenWithShell(const QString& target) = 0;
+    // Opens a document, folder or web address in its default program; false when no
+    // program could be started for it.
+    virtual bool OpenWithShell(const QString& target) = 0;
 };
 
 enum class TSystemSound { Default, Exclamation, Hand, Question };

@@ -191,6 +191,22 @@ TEST_F(InputList, ThePageShowsItsCommandsAsButtonsThatFollowTheirActions) {
     EXPECT_EQ(fut->services.Dialogs.FileRequests.size(), asked + 1) << "Add Video... opens the file dialog";
 }
 
+TEST_F(InputList, PlayWithNoProgramToOpenTheFileSaysSoInAMessageBox) {
+    AddBareRows(1);
+    grid->selectRow(0);
+    Idle();
+    fut->services.Shell.Fails = true;
+    const size_t shown = fut->services.Dialogs.Shown.size();
+    wizard->ActionPlay->trigger();
+    ASSERT_EQ(fut->services.Dialogs.Shown.size(), shown + 1);
+    const TMessageRequest& box = fut->services.Dialogs.Shown.back();
+    EXPECT_EQ(box.Kind, TMsgDlgType::mtError);
+    EXPECT_EQ(box.Message, "Cannot open \"/media/0.avi\": no program is set up to open it.");
+    fut->services.Shell.Fails = false;
+    wizard->ActionPlay->trigger();
+    EXPECT_EQ(fut->services.Dialogs.Shown.size(), shown + 1) << "an opened file needs no box";
+}
+
 TEST_F(InputList, DeleteMoveAndPlayKeepTheSelectionWhereItBelongs) {
     AddBareRows(3);
     Idle();

@@ -87,7 +87,11 @@ public:
 class FakeShell final : public IShellService {
 public:
     QStringList Opened;
-    void OpenWithShell(const QString& target) override { Opened << target; }
+    bool Fails = false; // no program can open anything
+    bool OpenWithShell(const QString& target) override {
+        Opened << target;
+        return !Fails;
+    }
 };
 
 class FakeSound final : public ISoundService {
