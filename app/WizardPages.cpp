@@ -103,7 +103,6 @@ TImageButton* choiceButton(QWidget* page, const QString& name, const QString& te
     button->setText(text);
     button->resize(size);
     button->setCheckable(true);
-    button->setAutoExclusive(true);
     return button;
 }
 

@@ -67,9 +67,12 @@ TImageComboBox* TFormatPage::FrontPresetList(TFormatClass formatClass) const {
 }
 
 void TFormatPage::ClassButtonClick(TFormatClass formatClass) {
-    for (int c = 0; c < kFormatClassCount; ++c)
+    // Marked here rather than by exclusive checking, which passes over disabled buttons
+    // and so would leave the previous choice marked too.
+    for (int c = 0; c < kFormatClassCount; ++c) {
         widgets_.ClassButtons()[c]->setEnabled(c != formatClass);
-    widgets_.ClassButtons()[formatClass]->setChecked(true);
+        widgets_.ClassButtons()[c]->setChecked(c == formatClass);
+    }
     widgets_.RzPageControlToFormat->setCurrentWidget(widgets_.ClassPages()[formatClass]);
     globals_.OutputFormatClass = formatClass;
 }
@@ -79,11 +82,11 @@ void TFormatPage::ButtonFormatClick(TFormatId id) {
     for (const TFormatInfo& other : AllFormats()) {
         if (other.Class != format.Class)
             continue;
-        if (TImageButton* button = widgets_.FormatButtons[other.Id])
+        if (TImageButton* button = widgets_.FormatButtons[other.Id]) {
             button->setEnabled(other.Id != id);
+            button->setChecked(other.Id == id);
+        }
     }
-    if (TImageButton* button = widgets_.FormatButtons[id])
-        button->setChecked(true);
     stacks_[format.Class]->setCurrentWidget(presetLists_[id]);
     storedFormat(globals_, format.Class) = static_cast<uint8_t>(format.IndexInClass);
 }

@@ -17,6 +17,7 @@ class EditionTestDir {
 public:
     explicit EditionTestDir(const QString& editionText) {
         CopyTree(QStringLiteral(MEDIAWIZ_APP_DIR "/sounds"), exe_.filePath("sounds"));
+        CopyTree(QStringLiteral(MEDIAWIZ_APP_DIR "/formats"), exe_.filePath("formats"));
         QFile file(exe_.filePath(kEditionFileName));
         file.open(QIODevice::WriteOnly);
         file.write(editionText.toUtf8());

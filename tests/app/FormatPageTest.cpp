@@ -94,3 +94,51 @@ TEST_F(FormatPageTest, EachClassKeepsItsOwnFormatAndNextTakesThePresets) {
 }
 
 } // namespace
+
+namespace {
+
+// The choice is seen at a glance with the program's own format pictures: the chosen
+// format of each class shows its chosen picture, the others their normal one, and the
+// chosen class is marked.
+TEST_F(FormatPageTest, TheChosenClassAndFormatShowAtAGlanceWithTheRealPictures) {
+    ToFormatPage();
+    form->show();
+    const QString formats = QString::fromStdString(fut->dir.ExeDir()) + "formats/";
+    const struct {
+        TFormatClass Class;
+        TFormatId Chosen, Other;
+        const char* Shot;
+    } classes[] = {{fcVideo, fmtWMV, fmtAVI, "FormatPage-Video"},
+                   {fcDevice, fmtiPad, fmtiPod, "FormatPage-Device"},
+                   {fcAudio, fmtFLAC, fmtMP3, "FormatPage-Audio"}};
+    for (const auto& c : classes) {
+        form->Pages.Format.ClassButtons()[c.Class]->click();
+        Button(c.Chosen)->click();
+        const auto picture = [&](TFormatId id, int state) {
+            const QString name =
+                QString::fromLatin1(FormatInfo(id).Name.data(), int(FormatInfo(id).Name.size()));
+            return QImage(formats + name.toLower() + QStringLiteral("_%1.png").arg(state))
+                .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        };
+        // Where the picture is opaque, the button shows exactly it.
+        const auto shows = [&](TFormatId id, const QImage& expected) {
+            const QImage shown =
+                Button(id)->grab().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+            if (shown.size() != expected.size())
+                return false;
+            for (int y = 0; y < expected.height(); ++y)
+                for (int x = 0; x < expected.width(); ++x)
+                    if (qAlpha(expected.pixel(x, y)) == 255 && shown.pixel(x, y) != expected.pixel(x, y))
+                        return false;
+            return true;
+        };
+        ASSERT_FALSE(picture(c.Chosen, 4).isNull()) << "no chosen picture for " << c.Shot;
+        EXPECT_TRUE(shows(c.Chosen, picture(c.Chosen, 4))) << c.Shot;
+        EXPECT_TRUE(shows(c.Other, picture(c.Other, 1))) << c.Shot;
+        for (int other = 0; other < kFormatClassCount; ++other)
+            EXPECT_EQ(form->Pages.Format.ClassButtons()[other]->isChecked(), other == c.Class);
+        GalleryShot(form, c.Shot);
+    }
+}
+
+} // namespace
