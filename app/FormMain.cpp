@@ -184,6 +184,9 @@ void TFormMain::CreateComponents() {
 
     ButtonMin = NewButton(this, "ButtonMin", QString());
     ButtonClose = NewButton(this, "ButtonClose", QString());
+    // Caption buttons stay out of the Tab order, as a title bar's do.
+    ButtonMin->setFocusPolicy(Qt::NoFocus);
+    ButtonClose->setFocusPolicy(Qt::NoFocus);
     connect(ButtonMin, &TImageButton::clicked, this, &TFormMain::ButtonMinClick);
     connect(ButtonClose, &TImageButton::clicked, this, &TFormMain::ButtonCloseClick);
     ButtonHelp = NewButton(this, "ButtonHelp", QStringLiteral("Help"));

@@ -66,6 +66,8 @@ TEST(FormMain, FullEditionSetsUpTheSkinnedWizard) {
     EXPECT_FALSE(form.mask().contains(QPoint(0, 0)));
     EXPECT_TRUE(form.mask().contains(QPoint(386, 270)));
     EXPECT_EQ(form.ButtonExit->pos(), QPoint(672, 510));
+    EXPECT_EQ(form.ButtonClose->focusPolicy(), Qt::NoFocus) << "Tab then Space would quit unseen";
+    EXPECT_EQ(form.ButtonNext->focusPolicy(), Qt::TabFocus);
     EXPECT_EQ(form.ButtonExit->size(), QSize(90, 28));
     EXPECT_EQ(form.PageControlMain->pos(), QPoint(203, 74));
     EXPECT_TRUE(form.LabelTitle->font().bold());
