@@ -1,22 +1,9 @@
 #pragma once
 
-#include "GlobalVars.h"
+#include "FormatCatalog.h"
 
 #include <array>
-#include <span>
 #include <string>
-
-// One output format as the edition file and the window know it.
-struct TEditionFormat {
-    TFormatClass Class;
-    int IndexInClass;    // the format's index within its class (settings value)
-    const char* Key;     // edition-file key offering the format
-    const char* Name;    // button name suffix: ButtonFormat<Name>
-    TPresetSlot Preset;
-};
-
-// The 24 formats, each class in the edition file's (button) order.
-std::span<const TEditionFormat> EditionFormats();
 
 // The values of the edition file "lame.dll", section SYSTEM.
 struct TEditionProfile {
@@ -31,7 +18,7 @@ struct TEditionProfile {
     int DefaultVideo = 0;
     int DefaultDevice = 0;
     int DefaultAudio = 0;
-    std::array<bool, psCount> Offered{}; // indexed by TPresetSlot
+    std::array<bool, kFormatCount> Offered{}; // by TFormatId; the catalogue names the keys
 };
 
 inline constexpr const char* kEditionFileName = "lame.dll";

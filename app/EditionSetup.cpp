@@ -81,15 +81,15 @@ std::optional<QString> LoadSkinPictures(const QString& folder, TSkinPictures& pi
 // The format buttons' pictures are optional: a button without them draws its name.
 void LoadFormatPictures(TFormMain& form) {
     const QString folder = QString::fromStdString(form.ExeDir()) + QStringLiteral("formats/");
-    for (const TEditionFormat& format : EditionFormats()) {
-        const QString stem = folder + QString::fromLatin1(format.Name).toLower();
+    for (const TFormatInfo& format : AllFormats()) {
+        const QString stem = folder + QString::fromLatin1(format.Name.data(), format.Name.size()).toLower();
         // Normal, mouse over, pressed and disabled: the disabled one marks the chosen format.
         QPixmap pictures[4];
         for (int i = 0; i < 4; ++i)
             pictures[i].load(stem + QStringLiteral("_%1.png").arg(i + 1));
         if (pictures[0].isNull())
             continue;
-        TImageButton* button = form.FormatButton(format.Preset);
+        TImageButton* button = form.FormatButton(format.Id);
         button->SetPictures(pictures[0], pictures[1], pictures[2], pictures[3]);
         button->setText(QString());
     }
@@ -147,9 +147,10 @@ QWidget* ClassPage(TFormMain& form, TFormatClass formatClass) {
 // Places the offered format buttons of each class page and then the visible class buttons.
 void LayOutFormatButtons(TFormMain& form, const TEditionProfile& edition) {
     int placed[3] = {0, 0, 0};
-    for (const TEditionFormat& format : EditionFormats()) {
-        TImageButton* button = form.FormatButton(format.Preset);
-        const bool offered = edition.Offered[format.Preset];
+    // Within a class the catalogue lists the formats in their button order.
+    for (const TFormatInfo& format : AllFormats()) {
+        TImageButton* button = form.FormatButton(format.Id);
+        const bool offered = edition.Offered[format.Id];
         button->setVisible(offered);
         if (!offered)
             continue;

@@ -77,8 +77,7 @@ public:
     void PostPrivateMessage(TPrivateMessage message);
     void SendPrivateMessage(TPrivateMessage message);
 
-    // The button of a format, by its preset slot.
-    TImageButton* FormatButton(TPresetSlot slot) const { return Pages.Format.FormatButtons[slot]; }
+    TImageButton* FormatButton(TFormatId format) const { return Pages.Format.FormatButtons[format]; }
 
     void ButtonMinClick();
     void ButtonCloseClick();

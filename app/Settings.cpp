@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <stdexcept>
 #include <system_error>
+#include <vector>
 
 namespace {
 
@@ -12,76 +13,71 @@ enum class TKeyType { ktText, ktByte, ktPreset, ktFlag, ktPrefer };
 
 // One key of section System. Which member or array slot it holds depends on Type.
 struct TSettingKey {
-    const char* Key;
+    std::string Key;
     TKeyType Type;
-    QString TGlobalVars::*Text;
-    uint8_t TGlobalVars::*Byte;
-    bool TGlobalVars::*Flag;
-    int Slot;    // preset slot or PreferYouTube entry
-    int Default; // fixed start-up default of presets, flags and preferences
+    QString TGlobalVars::*Text = nullptr;
+    uint8_t TGlobalVars::*Byte = nullptr;
+    bool TGlobalVars::*Flag = nullptr;
+    int Slot = 0;    // preset slot (TFormatId) or PreferYouTube entry
+    int Default = 0; // fixed start-up default of presets, flags and preferences
 };
 
-constexpr TSettingKey Text(const char* key, QString TGlobalVars::*field) {
-    return {key, TKeyType::ktText, field, nullptr, nullptr, 0, 0};
+TSettingKey Text(const char* key, QString TGlobalVars::*field) {
+    return {key, TKeyType::ktText, field};
 }
-constexpr TSettingKey Byte(const char* key, uint8_t TGlobalVars::*field) {
-    return {key, TKeyType::ktByte, nullptr, field, nullptr, 0, 0};
+TSettingKey Byte(const char* key, uint8_t TGlobalVars::*field) {
+    return {key, TKeyType::ktByte, nullptr, field};
 }
-constexpr TSettingKey Preset(const char* key, TPresetSlot slot, int defaultValue) {
-    return {key, TKeyType::ktPreset, nullptr, nullptr, nullptr, slot, defaultValue};
-}
-constexpr TSettingKey Flag(const char* key, bool TGlobalVars::*field, bool defaultValue) {
+TSettingKey Flag(const char* key, bool TGlobalVars::*field, bool defaultValue) {
     return {key, TKeyType::ktFlag, nullptr, nullptr, field, 0, defaultValue ? 1 : 0};
 }
-constexpr TSettingKey Prefer(const char* key, int entry, int defaultValue) {
+TSettingKey Prefer(const char* key, int entry, int defaultValue) {
     return {key, TKeyType::ktPrefer, nullptr, nullptr, nullptr, entry, defaultValue};
 }
 
-// Section System in the order the keys are written.
-const TSettingKey kKeys[] = {
-    Text("LastOpenDir", &TGlobalVars::LastOpenDir),
-    Text("OutputFileDir", &TGlobalVars::OutputFileDir),
-    Text("OutputURLDir", &TGlobalVars::OutputURLDir),
-    Byte("OutputFormatClass", &TGlobalVars::OutputFormatClass),
-    Byte("OutputAudioFormat", &TGlobalVars::OutputAudioFormat),
-    Byte("OutputVideoFormat", &TGlobalVars::OutputVideoFormat),
-    Byte("OutputDeviceFormat", &TGlobalVars::OutputDeviceFormat),
-    Preset("OutputWAVPreset", psWAV, 3),
-    Preset("OutputMP3Preset", psMP3, 2),
-    Preset("OutputWMAPreset", psWMA, 1),
-    Preset("OutputOGGPreset", psOGG, 3),
-    Preset("OutputM4APreset", psM4A, 0),
-    Preset("OutputAACPreset", psAAC, 3),
-    Preset("OutputFLACPreset", psFLAC, 5),
-    Preset("OutputMP2Preset", psMP2, 0),
-    Preset("OutputAVIPreset", psAVI, 3),
-    Preset("OutputMP4Preset", psMP4, 3),
-    Preset("OutputFLVPreset", psFLV, 1),
-    Preset("OutputSWFPreset", psSWF, 1),
-    Preset("OutputMPEGPreset", psMPEG, 5),
-    Preset("OutputRMPreset", psRM, 1),
-    Preset("OutputWMVPreset", psWMV, 16),
-    Preset("OutputMOVPreset", psMOV, 7),
-    Preset("Output3GPPreset", ps3GP, 2),
-    Preset("OutputiPodPreset", psiPod, 5),
-    Preset("OutputiPhonePreset", psiPhone, 1),
-    Preset("OutputAppleTVPreset", psAppleTV, 1),
-    Preset("OutputPSPPreset", psPSP, 1),
-    Preset("OutputBlackBerryPreset", psBlackBerry, 1),
-    Preset("OutputMobilePhonePreset", psMobilePhone, 1),
-    Preset("OutputiPadPreset", psiPad, 0),
-    Flag("PlayASoundWhenFinished", &TGlobalVars::PlayASoundWhenFinished, false),
-    Flag("ShutDownWhenFinished", &TGlobalVars::ShutDownWhenFinished, false),
-    Flag("PreferYouTubeQuality", &TGlobalVars::PreferYouTubeQuality, true),
-    Prefer("PreferYouTube1", 0, 1),
-    Prefer("PreferYouTube2", 1, 2),
-    Prefer("PreferYouTube3", 2, 3),
-    Prefer("PreferYouTube4", 3, 0),
-    Prefer("PreferYouTube5", 4, 4),
-    Prefer("PreferYouTube6", 5, 5),
-    Prefer("PreferYouTube7", 6, 6),
-    Prefer("PreferYouTube18", 7, 7),
-};
+// Section System in the order the keys are written; the preset keys, their order and
+// defaults come from the format catalogue.
+std::vector<TSettingKey> MakeKeys() {
+    std::vector<TSettingKey> keys = {
+        Text("LastOpenDir", &TGlobalVars::LastOpenDir),
+        Text("OutputFileDir", &TGlobalVars::OutputFileDir),
+        Text("OutputURLDir", &TGlobalVars::OutputURLDir),
+        Byte("OutputFormatClass", &TGlobalVars::OutputFormatClass),
+        Byte("OutputAudioFormat", &TGlobalVars::OutputAudioFormat),
+        Byte("OutputVideoFormat", &TGlobalVars::OutputVideoFormat),
+        Byte("OutputDeviceFormat", &TGlobalVars::OutputDeviceFormat),
+    };
+    std::vector<TSettingKey> presets(kFormatCount);
+    for (const TFormatInfo& format : AllFormats())
+        presets[format.SettingsPosition] = {std::string(format.SettingsKey),
+                                            TKeyType::ktPreset,
+                                            nullptr,
+                                            nullptr,
+                                            nullptr,
+                                            format.Id,
+                                            format.DefaultPreset};
+    keys.insert(keys.end(), presets.begin(), presets.end());
+    const TSettingKey tail[] = {
+        Flag("PlayASoundWhenFinished", &TGlobalVars::PlayASoundWhenFinished, false),
+        Flag("ShutDownWhenFinished", &TGlobalVars::ShutDownWhenFinished, false),
+        Flag("PreferYouTubeQuality", &TGlobalVars::PreferYouTubeQuality, true),
+        Prefer("PreferYouTube1", 0, 1),
+        Prefer("PreferYouTube2", 1, 2),
+        Prefer("PreferYouTube3", 2, 3),
+        Prefer("PreferYouTube4", 3, 0),
+        Prefer("PreferYouTube5", 4, 4),
+        Prefer("PreferYouTube6", 5, 5),
+        Prefer("PreferYouTube7", 6, 6),
+        Prefer("PreferYouTube18", 7, 7),
+    };
+    keys.insert(keys.end(), std::begin(tail), std::end(tail));
+    return keys;
+}
+
+const std::vector<TSettingKey>& Keys() {
+    static const std::vector<TSettingKey> keys = MakeKeys();
+    return keys;
+}
 
 std::string ToStd(const QString& text) {
     return text.toStdString();
@@ -94,7 +90,7 @@ QString SettingsFilePath(const TGlobalVars& vars) {
 }
 
 void SetSettingsDefaults(TGlobalVars& vars) {
-    for (const TSettingKey& key : kKeys) {
+    for (const TSettingKey& key : Keys()) {
         switch (key.Type) {
         case TKeyType::ktPreset:
             vars.Presets[key.Slot] = key.Default;
@@ -124,7 +120,7 @@ bool LoadSettings(TGlobalVars& vars, const QString& filePath) {
     }
     const TIniFile ini(ToStd(filePath));
     const char* s = kSettingsSection;
-    for (const TSettingKey& key : kKeys) {
+    for (const TSettingKey& key : Keys()) {
         switch (key.Type) {
         case TKeyType::ktText:
             vars.*key.Text = QString::fromStdString(ini.ReadString(s, key.Key, ToStd(vars.*key.Text)));
@@ -150,7 +146,7 @@ bool LoadSettings(TGlobalVars& vars, const QString& filePath) {
 void SaveSettings(const TGlobalVars& vars, const QString& filePath) {
     TIniFile ini(ToStd(filePath));
     const char* s = kSettingsSection;
-    for (const TSettingKey& key : kKeys) {
+    for (const TSettingKey& key : Keys()) {
         switch (key.Type) {
         case TKeyType::ktText:
             ini.WriteString(s, key.Key, ToStd(vars.*key.Text));

@@ -126,9 +126,9 @@ void buildFormatPage(TFormMain& form, TFormatPageWidgets& p, QSize size) {
     p.ButtonToFormatDevice = choiceButton(page, "ButtonToFormatDevice", "Device", kClassButtonSize);
     p.ButtonToFormatAudio = choiceButton(page, "ButtonToFormatAudio", "Audio", kClassButtonSize);
     const auto classPages = p.ClassPages();
-    for (const TEditionFormat& format : EditionFormats()) {
-        const QString name = QString::fromLatin1(format.Name);
-        p.FormatButtons[format.Preset] = choiceButton(
+    for (const TFormatInfo& format : AllFormats()) {
+        const QString name = QString::fromLatin1(format.Name.data(), format.Name.size());
+        p.FormatButtons[format.Id] = choiceButton(
             classPages[format.Class], QStringLiteral("ButtonFormat") + name, name, kFormatButtonSize);
     }
 

@@ -35,8 +35,7 @@ TOutputSelection selectionOf(const TGlobalVars& globals) {
     selection.OutputVideoFormat = globals.OutputVideoFormat;
     selection.OutputDeviceFormat = globals.OutputDeviceFormat;
     selection.OutputAudioFormat = globals.OutputAudioFormat;
-    for (size_t i = 0; i < selection.Presets.size(); ++i)
-        selection.Presets[i] = globals.Presets[i];
+    selection.Presets = globals.Presets;
     return selection;
 }
 

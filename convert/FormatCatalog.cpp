@@ -246,34 +246,43 @@ constexpr Caption kiPad[] = {
 };
 
 // clang-format off
-const std::array<TFormatInfo, kFormatCount> kFormats = {{
-    // id             class      index name           extension default captions
-    {fmtWAV,         fcAudio,  0, "WAV",         ".wav",  3,  kWAV},
-    {fmtMP3,         fcAudio,  1, "MP3",         ".mp3",  2,  kMP3},
-    {fmtWMA,         fcAudio,  2, "WMA",         ".wma",  1,  kWMA},
-    {fmtOGG,         fcAudio,  3, "OGG",         ".ogg",  3,  kOGG},
-    {fmtAAC,         fcAudio,  4, "AAC",         ".aac",  3,  kAAC},
-    {fmtM4A,         fcAudio,  5, "M4A",         ".m4a",  0,  kM4A},
-    {fmtFLAC,        fcAudio,  6, "FLAC",        ".flac", 5,  kFLAC},
-    {fmtMP2,         fcAudio,  7, "MP2",         ".mp2",  0,  kMP2},
-    {fmtAVI,         fcVideo,  0, "AVI",         ".avi",  3,  kAVI},
-    {fmtMP4,         fcVideo,  1, "MP4",         ".mp4",  3,  kMP4},
-    {fmtFLV,         fcVideo,  2, "FLV",         ".flv",  1,  kFLV},
-    {fmtSWF,         fcVideo,  3, "SWF",         ".swf",  1,  kSWF},
-    {fmtMPEG,        fcVideo,  4, "MPEG",        ".mpg",  5,  kMPEG},
-    {fmtRM,          fcVideo,  5, "RM",          ".rm",   1,  kRM},
-    {fmtWMV,         fcVideo,  6, "WMV",         ".wmv",  16, kWMV},
-    {fmtMOV,         fcVideo,  7, "MOV",         ".mov",  7,  kMOV},
-    {fmt3GP,         fcVideo,  8, "3GP",         ".3gp",  2,  k3GP},
-    {fmtiPod,        fcDevice, 0, "iPod",        ".mp4",  5,  kiPod},
-    {fmtiPhone,      fcDevice, 1, "iPhone",      ".mp4",  1,  kiPhone},
-    {fmtAppleTV,     fcDevice, 2, "AppleTV",     ".mp4",  1,  kAppleTV},
-    {fmtPSP,         fcDevice, 3, "PSP",         ".mp4",  1,  kPSP},
-    {fmtBlackBerry,  fcDevice, 4, "BlackBerry",  ".mp4",  1,  kBlackBerry},
-    {fmtMobilePhone, fcDevice, 5, "MobilePhone", ".mp4",  1,  kMobilePhone},
-    {fmtiPad,        fcDevice, 6, "iPad",        ".mp4",  0,  kiPad},
+constexpr std::array<TFormatInfo, kFormatCount> kFormats = {{
+    // id           class     index name        ext      default captions      edition key    settings key               position
+    {fmtWAV,         fcAudio,  0, "WAV",         ".wav",  3,  kWAV,         "WAV",         "OutputWAVPreset",         0},
+    {fmtMP3,         fcAudio,  1, "MP3",         ".mp3",  2,  kMP3,         "MP3",         "OutputMP3Preset",         1},
+    {fmtWMA,         fcAudio,  2, "WMA",         ".wma",  1,  kWMA,         "WMA",         "OutputWMAPreset",         2},
+    {fmtOGG,         fcAudio,  3, "OGG",         ".ogg",  3,  kOGG,         "OGG",         "OutputOGGPreset",         3},
+    {fmtAAC,         fcAudio,  4, "AAC",         ".aac",  3,  kAAC,         "AAC",         "OutputAACPreset",         5},
+    {fmtM4A,         fcAudio,  5, "M4A",         ".m4a",  0,  kM4A,         "M4A",         "OutputM4APreset",         4},
+    {fmtFLAC,        fcAudio,  6, "FLAC",        ".flac", 5,  kFLAC,        "FLAC",        "OutputFLACPreset",        6},
+    {fmtMP2,         fcAudio,  7, "MP2",         ".mp2",  0,  kMP2,         "MP2",         "OutputMP2Preset",         7},
+    {fmtAVI,         fcVideo,  0, "AVI",         ".avi",  3,  kAVI,         "AVI",         "OutputAVIPreset",         8},
+    {fmtMP4,         fcVideo,  1, "MP4",         ".mp4",  3,  kMP4,         "MP4",         "OutputMP4Preset",         9},
+    {fmtFLV,         fcVideo,  2, "FLV",         ".flv",  1,  kFLV,         "FLV",         "OutputFLVPreset",         10},
+    {fmtSWF,         fcVideo,  3, "SWF",         ".swf",  1,  kSWF,         "SWF",         "OutputSWFPreset",         11},
+    {fmtMPEG,        fcVideo,  4, "MPEG",        ".mpg",  5,  kMPEG,        "MPEG",        "OutputMPEGPreset",        12},
+    {fmtRM,          fcVideo,  5, "RM",          ".rm",   1,  kRM,          "RM",          "OutputRMPreset",          13},
+    {fmtWMV,         fcVideo,  6, "WMV",         ".wmv",  16, kWMV,         "WMV",         "OutputWMVPreset",         14},
+    {fmtMOV,         fcVideo,  7, "MOV",         ".mov",  7,  kMOV,         "MOV",         "OutputMOVPreset",         15},
+    {fmt3GP,         fcVideo,  8, "3GP",         ".3gp",  2,  k3GP,         "3GP",         "Output3GPPreset",         16},
+    {fmtiPod,        fcDevice, 0, "iPod",        ".mp4",  5,  kiPod,        "IPOD",        "OutputiPodPreset",        17},
+    {fmtiPhone,      fcDevice, 1, "iPhone",      ".mp4",  1,  kiPhone,      "IPHONE",      "OutputiPhonePreset",      18},
+    {fmtAppleTV,     fcDevice, 2, "AppleTV",     ".mp4",  1,  kAppleTV,     "APPLETV",     "OutputAppleTVPreset",     19},
+    {fmtPSP,         fcDevice, 3, "PSP",         ".mp4",  1,  kPSP,         "PSP",         "OutputPSPPreset",         20},
+    {fmtBlackBerry,  fcDevice, 4, "BlackBerry",  ".mp4",  1,  kBlackBerry,  "BLACKBERRY",  "OutputBlackBerryPreset",  21},
+    {fmtMobilePhone, fcDevice, 5, "MobilePhone", ".mp4",  1,  kMobilePhone, "MOBILEPHONE", "OutputMobilePhonePreset", 22},
+    {fmtiPad,        fcDevice, 6, "iPad",        ".mp4",  0,  kiPad,        "IPAD",        "OutputiPadPreset",        23},
 }};
 // clang-format on
+
+// FormatInfo(id) and the preset slots read a row by its id.
+constexpr bool RowsInIdOrder() {
+    for (int i = 0; i < kFormatCount; ++i)
+        if (kFormats[i].Id != i)
+            return false;
+    return true;
+}
+static_assert(RowsInIdOrder());
 
 constexpr std::string_view kClassNames[kFormatClassCount] = {"Video", "Device", "Audio"};
 
@@ -310,8 +319,4 @@ std::array<std::int32_t, kFormatCount> DefaultPresetIndices() {
     for (const TFormatInfo& format : kFormats)
         presets[format.Id] = format.DefaultPreset;
     return presets;
-}
-
-std::string PresetSettingsKey(const TFormatInfo& format) {
-    return "Output" + std::string(format.Name) + "Preset";
 }

@@ -12,7 +12,8 @@
 enum TFormatClass : std::uint8_t { fcVideo = 0, fcDevice = 1, fcAudio = 2 };
 inline constexpr int kFormatClassCount = 3;
 
-// Every output format, numbered in the order the settings keep their preset indices.
+// Every output format. The number is also the format's slot in the state record's
+// preset indices.
 // clang-format off
 enum TFormatId : std::uint8_t {
     fmtWAV, fmtMP3, fmtWMA, fmtOGG, fmtAAC, fmtM4A, fmtFLAC, fmtMP2,
@@ -30,6 +31,9 @@ struct TFormatInfo {
     std::string_view Extension; // with the dot, ".wav"
     int DefaultPreset;
     std::span<const std::string_view> Presets; // captions, index 0 first
+    std::string_view EditionKey;               // the edition file's key offering the format, "IPOD"
+    std::string_view SettingsKey;              // the settings' key of its preset index, "OutputiPodPreset"
+    int SettingsPosition;                      // where that key is written among the preset keys
 };
 
 // The class's name as shown on its tab: "Video", "Device", "Audio".
@@ -45,6 +49,3 @@ int FormatCountInClass(TFormatClass formatClass);
 
 // Every format's default preset, by TFormatId.
 std::array<std::int32_t, kFormatCount> DefaultPresetIndices();
-
-// Settings key of the format's preset index, for example "OutputWAVPreset".
-std::string PresetSettingsKey(const TFormatInfo& format);

@@ -1,41 +1,12 @@
 #pragma once
 
-#include "FormatCatalog.h" // TFormatClass: fcVideo, fcDevice, fcAudio
+#include "FormatCatalog.h"
 
 #include <QString>
 #include <QStringList>
 #include <array>
 #include <chrono>
 #include <cstdint>
-
-// The 24 output formats in the order of the preset indices.
-enum TPresetSlot : int {
-    psWAV,
-    psMP3,
-    psWMA,
-    psOGG,
-    psAAC,
-    psM4A,
-    psFLAC,
-    psMP2,
-    psAVI,
-    psMP4,
-    psFLV,
-    psSWF,
-    psMPEG,
-    psRM,
-    psWMV,
-    psMOV,
-    ps3GP,
-    psiPod,
-    psiPhone,
-    psAppleTV,
-    psPSP,
-    psBlackBerry,
-    psMobilePhone,
-    psiPad,
-    psCount
-};
 
 inline constexpr int kPreferYouTubeCount = 8;
 
@@ -55,7 +26,7 @@ struct TGlobalVars {
     uint8_t OutputAudioFormat = 0;
     uint8_t OutputVideoFormat = 0;
     uint8_t OutputDeviceFormat = 0;
-    std::array<int32_t, psCount> Presets{}; // indexed by TPresetSlot
+    std::array<int32_t, kFormatCount> Presets{}; // by TFormatId
     std::chrono::steady_clock::time_point RunStartTime{};
     int64_t ProcessedDurationUs = 0;
     int64_t TotalDurationUs = 0;

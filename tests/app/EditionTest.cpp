@@ -5,9 +5,7 @@
 
 #include <QFile>
 #include <QTemporaryDir>
-
 #include <gtest/gtest.h>
-
 #include <set>
 
 TEST(EditionFile, MissingFileGivesTheDefaults) {
@@ -38,25 +36,12 @@ TEST(EditionFile, KeysMapToTheirFormats) {
     EXPECT_EQ(edition.DefaultAudio, 259);
     EXPECT_EQ(edition.DefaultClass, 7);
     std::set<int> offered;
-    for (int slot = 0; slot < psCount; ++slot) {
+    for (int slot = 0; slot < kFormatCount; ++slot) {
         if (edition.Offered[slot])
             offered.insert(slot);
     }
-    EXPECT_EQ(offered, (std::set<int>{psiPod, psMP2, ps3GP}));
+    EXPECT_EQ(offered, (std::set<int>{fmtiPod, fmtMP2, fmt3GP}));
     EXPECT_EQ(ResourceFolder("/opt/mw/", "2"), "/opt/mw/sounds/res2/");
-}
-
-TEST(EditionFile, FormatTableCoversEveryPresetSlotInButtonOrder) {
-    std::set<int> presetSlots;
-    int expected[3] = {0, 0, 0};
-    for (const TEditionFormat& format : EditionFormats()) {
-        presetSlots.insert(format.Preset);
-        EXPECT_EQ(format.IndexInClass, expected[format.Class]++) << format.Name;
-    }
-    EXPECT_EQ(presetSlots.size(), static_cast<size_t>(psCount));
-    EXPECT_EQ(expected[fcVideo], 9);
-    EXPECT_EQ(expected[fcDevice], 7);
-    EXPECT_EQ(expected[fcAudio], 8);
 }
 
 TEST(EditionTable, StartupLookupKnowsFortySevenEditions) {

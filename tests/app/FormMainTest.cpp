@@ -80,11 +80,11 @@ TEST(FormMain, FullEditionSetsUpTheSkinnedWizard) {
 
     // Nine video formats on a 525-pixel page: eight columns, the ninth starts row two.
     EXPECT_EQ(form.Pages.Format.TabSheetToFormatVideo->width(), 525);
-    EXPECT_EQ(form.FormatButton(ps3GP)->pos(), QPoint(10, 65));
-    EXPECT_EQ(form.FormatButton(psMOV)->pos(), QPoint(10 + 7 * 64, 5));
-    EXPECT_EQ(form.FormatButton(psMP2)->pos(), QPoint(10 + 7 * 64, 5));
-    EXPECT_EQ(form.FormatButton(psiPad)->pos(), QPoint(10 + 6 * 64, 5));
-    EXPECT_EQ(form.FormatButton(psAVI)->objectName(), "ButtonFormatAVI");
+    EXPECT_EQ(form.FormatButton(fmt3GP)->pos(), QPoint(10, 65));
+    EXPECT_EQ(form.FormatButton(fmtMOV)->pos(), QPoint(10 + 7 * 64, 5));
+    EXPECT_EQ(form.FormatButton(fmtMP2)->pos(), QPoint(10 + 7 * 64, 5));
+    EXPECT_EQ(form.FormatButton(fmtiPad)->pos(), QPoint(10 + 6 * 64, 5));
+    EXPECT_EQ(form.FormatButton(fmtAVI)->objectName(), "ButtonFormatAVI");
     EXPECT_EQ(VisibleClassButtons(form).size(), 3u);
     EXPECT_EQ(form.Pages.Format.ButtonToFormatAudio->pos(), QPoint(18 + 2 * 171, 135));
     EXPECT_EQ(form.Pages.Format.RzPageControlToFormat->y(), 172);
@@ -121,9 +121,9 @@ TEST(FormMain, OneOfferedClassHidesEveryClassButton) {
     ASSERT_TRUE(t.form->FormCreate());
     EXPECT_TRUE(VisibleClassButtons(*t.form).empty());
     EXPECT_EQ(t.form->Pages.Format.RzPageControlToFormat->y(), 120);
-    EXPECT_TRUE(t.form->FormatButton(psWMA)->isHidden());
-    EXPECT_EQ(t.form->FormatButton(psOGG)->pos(), QPoint(10 + 2 * 64, 5));
-    EXPECT_TRUE(t.form->FormatButton(psAVI)->isHidden());
+    EXPECT_TRUE(t.form->FormatButton(fmtWMA)->isHidden());
+    EXPECT_EQ(t.form->FormatButton(fmtOGG)->pos(), QPoint(10 + 2 * 64, 5));
+    EXPECT_TRUE(t.form->FormatButton(fmtAVI)->isHidden());
     EXPECT_EQ(t.vars.OutputFormatClass, fcVideo);
     EXPECT_EQ(t.vars.OutputAudioFormat, 3);
     EXPECT_EQ(t.vars.OutputVideoFormat, 255);
@@ -139,7 +139,7 @@ TEST(FormMain, TwoOfferedClassesKeepTheirButtonsInOrder) {
     EXPECT_EQ(visible[1]->pos(), QPoint(18 + 171, 135));
     EXPECT_EQ(t.form->Pages.Format.RzPageControlToFormat->y(), 172);
     EXPECT_EQ(t.vars.OutputFormatClass, fcDevice);
-    EXPECT_EQ(t.form->FormatButton(psiPad)->pos(), QPoint(10, 5));
+    EXPECT_EQ(t.form->FormatButton(fmtiPad)->pos(), QPoint(10, 5));
 }
 
 TEST(FormMain, SkinLayoutsMoveTheItems) {
@@ -243,7 +243,7 @@ TEST(FormMain, SettingsReachTheFileOnlyAtClose) {
     ASSERT_TRUE(t.form->FormCreate());
     QApplication::processEvents();
     const QString file = SettingsFilePath(t.vars);
-    t.vars.Presets[psMP3] = 4;
+    t.vars.Presets[fmtMP3] = 4;
     t.vars.OutputURLDir = "/videos/";
     EXPECT_TRUE(ReadFile(file).contains("OutputMP3Preset=2"));
     QWidget logWindow;
@@ -264,7 +264,7 @@ TEST(FormMain, SettingsReachTheFileOnlyAtClose) {
     FakeServices services;
     TFormMain again(vars, services.Bundle(), t.dir.ExeDir());
     ASSERT_TRUE(again.FormCreate());
-    EXPECT_EQ(vars.Presets[psMP3], 4);
+    EXPECT_EQ(vars.Presets[fmtMP3], 4);
     EXPECT_EQ(again.pos(), QPoint(12, 34));
 }
 

@@ -26,7 +26,7 @@ protected:
         wizard->ActionNext->trigger();
         ASSERT_EQ(wizard->CurrentPage(), TWizardPage::Step2);
     }
-    TImageButton* Button(TFormatId id) const { return form->FormatButton(TPresetSlot(id)); }
+    TImageButton* Button(TFormatId id) const { return form->FormatButton(id); }
 
     TFormatPage* page = nullptr;
 };

@@ -1,11 +1,11 @@
-#include "Placement.h"
 #include "Settings.h"
+
+#include "Placement.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QWidget>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -42,17 +42,49 @@ protected:
 TEST_F(SettingsTest, FirstRunWritesAllKeysAtTheirDefaults) {
     TGlobalVars vars = StartupVars();
     EXPECT_FALSE(LoadSettings(vars, file_));
-    const QStringList expected = {
-        "[System]", "LastOpenDir=/home/u/Documents", "OutputFileDir=/home/u/Documents",
-        "OutputURLDir=/home/u/Documents", "OutputFormatClass=2", "OutputAudioFormat=3", "OutputVideoFormat=0",
-        "OutputDeviceFormat=0", "OutputWAVPreset=3", "OutputMP3Preset=2", "OutputWMAPreset=1",
-        "OutputOGGPreset=3", "OutputM4APreset=0", "OutputAACPreset=3", "OutputFLACPreset=5", "OutputMP2Preset=0",
-        "OutputAVIPreset=3", "OutputMP4Preset=3", "OutputFLVPreset=1", "OutputSWFPreset=1", "OutputMPEGPreset=5",
-        "OutputRMPreset=1", "OutputWMVPreset=16", "OutputMOVPreset=7", "Output3GPPreset=2", "OutputiPodPreset=5",
-        "OutputiPhonePreset=1", "OutputAppleTVPreset=1", "OutputPSPPreset=1", "OutputBlackBerryPreset=1",
-        "OutputMobilePhonePreset=1", "OutputiPadPreset=0", "PlayASoundWhenFinished=0", "ShutDownWhenFinished=0",
-        "PreferYouTubeQuality=1", "PreferYouTube1=1", "PreferYouTube2=2", "PreferYouTube3=3", "PreferYouTube4=0",
-        "PreferYouTube5=4", "PreferYouTube6=5", "PreferYouTube7=6", "PreferYouTube18=7"};
+    const QStringList expected = {"[System]",
+                                  "LastOpenDir=/home/u/Documents",
+                                  "OutputFileDir=/home/u/Documents",
+                                  "OutputURLDir=/home/u/Documents",
+                                  "OutputFormatClass=2",
+                                  "OutputAudioFormat=3",
+                                  "OutputVideoFormat=0",
+                                  "OutputDeviceFormat=0",
+                                  "OutputWAVPreset=3",
+                                  "OutputMP3Preset=2",
+                                  "OutputWMAPreset=1",
+                                  "OutputOGGPreset=3",
+                                  "OutputM4APreset=0",
+                                  "OutputAACPreset=3",
+                                  "OutputFLACPreset=5",
+                                  "OutputMP2Preset=0",
+                                  "OutputAVIPreset=3",
+                                  "OutputMP4Preset=3",
+                                  "OutputFLVPreset=1",
+                                  "OutputSWFPreset=1",
+                                  "OutputMPEGPreset=5",
+                                  "OutputRMPreset=1",
+                                  "OutputWMVPreset=16",
+                                  "OutputMOVPreset=7",
+                                  "Output3GPPreset=2",
+                                  "OutputiPodPreset=5",
+                                  "OutputiPhonePreset=1",
+                                  "OutputAppleTVPreset=1",
+                                  "OutputPSPPreset=1",
+                                  "OutputBlackBerryPreset=1",
+                                  "OutputMobilePhonePreset=1",
+                                  "OutputiPadPreset=0",
+                                  "PlayASoundWhenFinished=0",
+                                  "ShutDownWhenFinished=0",
+                                  "PreferYouTubeQuality=1",
+                                  "PreferYouTube1=1",
+                                  "PreferYouTube2=2",
+                                  "PreferYouTube3=3",
+                                  "PreferYouTube4=0",
+                                  "PreferYouTube5=4",
+                                  "PreferYouTube6=5",
+                                  "PreferYouTube7=6",
+                                  "PreferYouTube18=7"};
     EXPECT_EQ(Lines(), expected);
     EXPECT_EQ(expected.size(), 43); // the header and 42 keys
     EXPECT_TRUE(LoadSettings(vars, file_));
@@ -63,7 +95,7 @@ TEST_F(SettingsTest, MissingAndDamagedKeysKeepTheValueInMemory) {
     TGlobalVars vars = StartupVars();
     EXPECT_TRUE(LoadSettings(vars, file_));
     TGlobalVars expected = StartupVars();
-    expected.Presets[psMP3] = 4;
+    expected.Presets[fmtMP3] = 4;
     EXPECT_EQ(vars.Presets, expected.Presets);
     EXPECT_EQ(vars.OutputAudioFormat, 3);
     EXPECT_EQ(vars.PreferYouTube, expected.PreferYouTube);
@@ -75,7 +107,7 @@ TEST_F(SettingsTest, MissingAndDamagedKeysKeepTheValueInMemory) {
     EXPECT_TRUE(LoadSettings(vars, file_));
     EXPECT_EQ(vars.OutputFormatClass, fcAudio);
     EXPECT_EQ(vars.OutputVideoFormat, 0);
-    EXPECT_EQ(vars.Presets[psWMV], 16);
+    EXPECT_EQ(vars.Presets[fmtWMV], 16);
     EXPECT_EQ(vars.PreferYouTube[7], 5);
     EXPECT_TRUE(vars.PlayASoundWhenFinished);
     EXPECT_TRUE(vars.PreferYouTubeQuality);
@@ -87,7 +119,7 @@ TEST_F(SettingsTest, RoundTripKeepsEveryValueAndTheOtherSections) {
     TGlobalVars vars = StartupVars();
     vars.LastOpenDir = QString::fromUtf8("/médias/ünïcode dir/");
     vars.OutputDeviceFormat = 6;
-    for (int slot = 0; slot < psCount; ++slot)
+    for (int slot = 0; slot < kFormatCount; ++slot)
         vars.Presets[slot] = slot * 3 - 1;
     vars.ShutDownWhenFinished = true;
     vars.PreferYouTubeQuality = false;
@@ -151,5 +183,6 @@ TEST(Placement, LoadMovesWithoutResizingAndSaveWritesItsKeys) {
     QFile in(file);
     in.open(QIODevice::ReadOnly);
     const QString text = QString::fromUtf8(in.readAll());
-    EXPECT_TRUE(text.endsWith("[Form]\nx=40\ny=50\nheight=240\nwidth=320\nmaximized=0\n")) << qPrintable(text);
+    EXPECT_TRUE(text.endsWith("[Form]\nx=40\ny=50\nheight=240\nwidth=320\nmaximized=0\n"))
+        << qPrintable(text);
 }

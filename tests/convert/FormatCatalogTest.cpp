@@ -14,12 +14,11 @@ TEST(FormatCatalog, ClassesNumberTheirFormatsWithoutGaps) {
     EXPECT_EQ(FormatCountInClass(fcDevice), 7);
     EXPECT_EQ(FormatCountInClass(fcAudio), 8);
     ASSERT_EQ(AllFormats().size(), static_cast<size_t>(kFormatCount));
-    for (size_t i = 0; i < AllFormats().size(); ++i) {
-        const TFormatInfo& format = AllFormats()[i];
+    int nextInClass[kFormatClassCount] = {0, 0, 0};
+    for (const TFormatInfo& format : AllFormats()) {
         SCOPED_TRACE(std::string(format.Name));
-        EXPECT_EQ(format.Id, static_cast<TFormatId>(i)) << "table out of settings order";
         EXPECT_EQ(FindFormat(format.Class, format.IndexInClass), &format);
-        EXPECT_LT(format.IndexInClass, FormatCountInClass(format.Class));
+        EXPECT_EQ(format.IndexInClass, nextInClass[format.Class]++) << "not in button order within its class";
     }
     EXPECT_EQ(FindFormat(fcAudio, 1)->Name, "MP3");
     EXPECT_EQ(FindFormat(fcVideo, 8)->Name, "3GP");
@@ -33,11 +32,14 @@ TEST(FormatCatalog, ClassesNumberTheirFormatsWithoutGaps) {
 
 TEST(FormatCatalog, NamesAndExtensionsAreDistinct) {
     std::set<std::string_view> names, extensions;
-    std::set<std::string> keys;
+    std::set<std::string_view> keys;
+    std::set<int> positions;
     for (const TFormatInfo& format : AllFormats()) {
         SCOPED_TRACE(std::string(format.Name));
         EXPECT_TRUE(names.insert(format.Name).second);
-        EXPECT_TRUE(keys.insert(PresetSettingsKey(format)).second);
+        EXPECT_TRUE(keys.insert(format.EditionKey).second);
+        EXPECT_TRUE(keys.insert(format.SettingsKey).second);
+        EXPECT_TRUE(positions.insert(format.SettingsPosition).second);
         ASSERT_GE(format.Extension.size(), 3u);
         EXPECT_EQ(format.Extension[0], '.');
         EXPECT_EQ(format.Extension.find_first_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ"), std::string_view::npos);
@@ -47,8 +49,8 @@ TEST(FormatCatalog, NamesAndExtensionsAreDistinct) {
             EXPECT_TRUE(extensions.insert(format.Extension).second) << "extension used twice";
     }
     EXPECT_EQ(FormatInfo(fmtMPEG).Extension, ".mpg");
-    EXPECT_EQ(PresetSettingsKey(FormatInfo(fmtWAV)), "OutputWAVPreset");
-    EXPECT_EQ(PresetSettingsKey(FormatInfo(fmt3GP)), "Output3GPPreset");
+    EXPECT_EQ(positions.size(), static_cast<size_t>(kFormatCount));
+    EXPECT_EQ(*positions.rbegin(), kFormatCount - 1);
 }
 
 TEST(FormatCatalog, PresetListsAndDefaults) {
