@@ -118,8 +118,8 @@ void TCustomEncoder::SetPreviewBitmap(bool value) {
     FTasks.SetPreviewBitmap(value);
 }
 
-void TCustomEncoder::SetProgressInterval(int value) {
-    FProgressInterval = value <= kMinProgressIntervalMs ? kMinProgressIntervalMs : value;
+void TCustomEncoder::SetProgressInterval(int ms) {
+    FProgressIntervalMs = ms <= kMinProgressIntervalMs ? kMinProgressIntervalMs : ms;
 }
 
 // ---- building tasks ----------------------------------------------------------------
@@ -351,7 +351,7 @@ void TCustomEncoder::StartNextTask() {
     TFFmpeg* task = FTasks.Items(FNextIndex++);
     if (!task)
         return;
-    task->SetProgressInterval(static_cast<int64_t>(FProgressInterval) * 1000);
+    task->SetProgressIntervalUs(static_cast<int64_t>(FProgressIntervalMs) * 1000);
     task->Start(FAsync, FThreadPriority);
 }
 

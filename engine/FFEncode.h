@@ -69,8 +69,8 @@ public:
     bool PreviewBitmap() const { return FPreviewBitmap; }
     void SetPreviewBitmap(bool value);
     // Milliseconds between two progress events of a task; at least 100.
-    int ProgressInterval() const { return FProgressInterval; }
-    void SetProgressInterval(int value);
+    int ProgressInterval() const { return FProgressIntervalMs; }
+    void SetProgressInterval(int ms);
     TThreadPriority ThreadPriority() const { return FThreadPriority; }
     void SetThreadPriority(TThreadPriority value) { FThreadPriority = value; }
     // Codec threads of the tasks added from now on: 1 (the default), a count, or
@@ -129,7 +129,7 @@ private:
 
     std::atomic<bool> FPreview{false};
     std::atomic<bool> FPreviewBitmap{false};
-    std::atomic<int> FProgressInterval{500};
+    std::atomic<int> FProgressIntervalMs{500};
     std::atomic<TThreadPriority> FThreadPriority{TThreadPriority::tpNormal};
     std::atomic<bool> FTriggerEventInMainThread{true};
     std::atomic<int> FThreads{1};

@@ -79,8 +79,6 @@ TOutputStream::~TOutputStream() {
     // The second pass's statistics belong to us, not to the codec context.
     if (enc_)
         FF().avutil.av_freep(&enc_->stats_in);
-    if (passLog_)
-        std::fclose(passLog_);
 }
 
 const char* TOutputStream::CodecName() const {
@@ -280,20 +278,19 @@ void TOutputStream::prepareVideo(const TInputStream& source, const AVCodec* code
         if (logName.size() > 1023)
             logName.resize(1023);
         if (s_.pass == 1) {
-            passLog_ = std::fopen(logName.c_str(), "wb");
+            passLog_.reset(std::fopen(logName.c_str(), "wb"));
             if (!passLog_)
                 throw FFmpegException(Fmt("Cannot write log file %s for pass-1 encoding", logName.c_str()));
         } else {
-            FILE* f = std::fopen(logName.c_str(), "rb");
+            const std::unique_ptr<FILE, TFileCloser> f(std::fopen(logName.c_str(), "rb"));
             if (!f)
                 throw FFmpegException(Fmt(
                     "Cannot read file: Error reading log file \"%s\" for pass-2 encoding", logName.c_str()));
             std::string text;
             char buf[65536];
             size_t n;
-            while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
+            while ((n = std::fread(buf, 1, sizeof buf, f.get())) > 0)
                 text.append(buf, n);
-            std::fclose(f);
             enc_->stats_in = ff.avutil.av_strdup(text.c_str());
             if (!enc_->stats_in)
                 throw FFmpegException(Fmt("Could not allocate file buffer: Error reading log file \"%s\" for "
@@ -670,7 +667,7 @@ void TOutputStream::receivePackets() {
             if (q && size >= 4)
                 quality_ = float(q[0] | q[1] << 8 | q[2] << 16 | uint32_t(q[3]) << 24) / FF_QP2LAMBDA;
             if (passLog_ && enc_->stats_out)
-                std::fputs(enc_->stats_out, passLog_);
+                std::fputs(enc_->stats_out, passLog_.get());
             if (s_.vstats)
                 writeVideoStats(pkt_.get(), q && size >= 5
                                                 ? ff.avutil.av_get_picture_type_char(AVPictureType(q[4]))

@@ -4,6 +4,7 @@
 #include "FFmpegState.h"
 
 #include <cstdio>
+#include <memory>
 
 struct TFileCloser {
     void operator()(FILE* f) const { std::fclose(f); }
@@ -113,5 +114,5 @@ private:
     TBsfPtr bsf_;
     std::vector<int64_t> forcedKeyUs_;
     size_t nextForcedKey_ = 0;
-    FILE* passLog_ = nullptr;
+    std::unique_ptr<FILE, TFileCloser> passLog_; // the first pass writes its statistics here
 };

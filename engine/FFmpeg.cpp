@@ -95,10 +95,10 @@ void TCustomFFmpeg::SetIOTimeout(int ms) {
 int TCustomFFmpeg::IOTimeout() const {
     return d->ioTimeoutMs;
 }
-void TCustomFFmpeg::SetProgressInterval(int64_t us) {
+void TCustomFFmpeg::SetProgressIntervalUs(int64_t us) {
     d->progressIntervalUs = us;
 }
-int64_t TCustomFFmpeg::ProgressInterval() const {
+int64_t TCustomFFmpeg::ProgressIntervalUs() const {
     return d->progressIntervalUs;
 }
 void TCustomFFmpeg::SetPreviewBits(int bits) {

@@ -137,8 +137,8 @@ public:
 
     void SetIOTimeout(int ms);
     int IOTimeout() const;
-    void SetProgressInterval(int64_t us);
-    int64_t ProgressInterval() const;
+    void SetProgressIntervalUs(int64_t us);
+    int64_t ProgressIntervalUs() const;
     // Bit 1: preview, bit 2: preview bitmaps.
     void SetPreviewBits(int bits);
     int PreviewBits() const;

@@ -27,7 +27,7 @@ TEST_F(CoreTest, JoinedOutputIsTheSumOfItsInputs) {
     EXPECT_NEAR(double(task.TotalTime()) / 1e6, 8.0, 0.2);
 
     std::vector<TFFProgress> reports;
-    task.SetProgressInterval(100000);
+    task.SetProgressIntervalUs(100000);
     task.OnProgress = [&](TCustomFFmpeg&, const TFFProgress& p) { reports.push_back(p); };
     ASSERT_EQ(RunTask(task), "");
     EXPECT_TRUE(task.Completed());
@@ -171,7 +171,7 @@ TEST_F(CoreTest, StopDuringBlockingReadEndsPromptly) {
     std::mutex lock;
     std::vector<TFFProgress> reports;
     std::atomic<int> terminated{0};
-    task.SetProgressInterval(100000);
+    task.SetProgressIntervalUs(100000);
     task.OnProgress = [&](TCustomFFmpeg&, const TFFProgress& p) {
         std::lock_guard<std::mutex> g(lock);
         reports.push_back(p);
