@@ -209,6 +209,7 @@ TEST_F(EncoderTest, ParallelOneRunsTasksStrictlyInTurnAndEndsWithOneFinalNotific
         Queue("audio.wav", "out" + std::to_string(i) + ".wav", Wav());
     std::atomic<bool> cleared{false};
     std::atomic<int> perTask{0};
+    std::atomic<int> perTaskAtFinal{-1};
     Rec.Attach(Encoder);
     Encoder.OnTerminate = [&](TCustomEncoder& sender, TTerminateInfo info) {
         {
@@ -220,14 +221,14 @@ TEST_F(EncoderTest, ParallelOneRunsTasksStrictlyInTurnAndEndsWithOneFinalNotific
             ++perTask;
             return;
         }
-        while (perTask < sender.TaskCount())
-            std::this_thread::sleep_for(10ms);
+        perTaskAtFinal = perTask.load();
         sender.ClearTasks();
         cleared = true;
     };
     Encoder.StartTask(1);
     ASSERT_TRUE(PumpUntil([&] { return cleared.load(); }));
 
+    EXPECT_EQ(perTaskAtFinal, 3) << "the final notification came before a task's handler returned";
     EXPECT_EQ(Encoder.TaskCount(), 0);
     std::lock_guard g(Rec.Lock);
     ASSERT_EQ(Rec.Terminates.size(), 4u);

@@ -64,6 +64,13 @@ TEST(WinThread, SecondExecuteStopsFirstRunAndKeepsPriorityAndHandlers) {
         TCustomWinThread t;
         EXPECT_TRUE(t.Suspended());
         Wire(t, c, 200ms);
+        // The first run lasts until the second Execute stops it, however slow the machine.
+        t.SetOnExecute([&c](TCustomWinThread* sender) {
+            if (++c.executed == 1)
+                RunUntilStopped(sender, 600s);
+            if (!sender->Terminated())
+                ++c.finishedJobs;
+        });
         t.SetThreadPriority(tpLower);
         ASSERT_TRUE(t.Execute());
         ASSERT_TRUE(PumpUntil([&] { return c.executed == 1; }));
