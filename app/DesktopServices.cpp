@@ -1,6 +1,6 @@
-#include "DesktopServices.h"
+#include "app/DesktopServices.h"
 
-#include "MessageDialog.h"
+#include "frontend/MessageDialog.h"
 
 #include <QApplication>
 #include <QCoreApplication>

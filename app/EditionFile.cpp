@@ -1,7 +1,7 @@
-#include "EditionFile.h"
+#include "app/EditionFile.h"
 
-#include "IniFile.h"
-#include "PathUtils.h"
+#include "support/IniFile.h"
+#include "support/PathUtils.h"
 
 #include <QCoreApplication>
 #include <QDir>

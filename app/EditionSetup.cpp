@@ -1,13 +1,13 @@
-#include "EditionSetup.h"
+#include "app/EditionSetup.h"
 
-#include "ApplicationTitle.h"
-#include "EditionFile.h"
-#include "EditionSkin.h"
-#include "EditionTable.h"
-#include "FormMain.h"
-#include "ImageButton.h"
-#include "PageControl.h"
-#include "SkinForm.h"
+#include "app/EditionFile.h"
+#include "app/EditionSkin.h"
+#include "app/EditionTable.h"
+#include "app/FormMain.h"
+#include "frontend/ApplicationTitle.h"
+#include "ui/ImageButton.h"
+#include "ui/PageControl.h"
+#include "ui/SkinForm.h"
 
 #include <QApplication>
 #include <QIcon>

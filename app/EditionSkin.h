@@ -2,7 +2,6 @@
 
 #include <QColor>
 #include <QPoint>
-
 #include <string>
 
 // Positions of the window's items for one skin layout (left, top in window pixels).
@@ -19,7 +18,7 @@ struct TSkinLayout {
     QPoint PageControlMain;
     QPoint LabelTitle;
     bool TitleBold;
-    QColor InfoTextColor; // LabelVersion and LabelMoreTools
+    QColor InfoTextColor;  // LabelVersion and LabelMoreTools
     int LabelVersionTop;   // -1 keeps the designed top
     int LabelMoreToolsTop; // -1 keeps the designed top
     bool InfoLabelsToFront;

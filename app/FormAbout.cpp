@@ -1,11 +1,11 @@
-#include "FormAbout.h"
+#include "app/FormAbout.h"
 
-#include "ApplicationTitle.h"
-#include "ClickLabel.h"
-#include "EditionFile.h"
-#include "EditionSkin.h"
-#include "Links.h"
-#include "MessageDialog.h"
+#include "app/EditionFile.h"
+#include "app/EditionSkin.h"
+#include "app/Links.h"
+#include "frontend/ApplicationTitle.h"
+#include "frontend/ClickLabel.h"
+#include "frontend/MessageDialog.h"
 
 #include <QDate>
 #include <QFrame>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Services.h"
+#include "frontend/Services.h"
 
 #include <QDialog>
 #include <optional>

@@ -1,10 +1,10 @@
-#include "FormLog.h"
+#include "app/FormLog.h"
 
-#include "FFLog.h"
-#include "FormMain.h"
-#include "MessageDialog.h"
-#include "Placement.h"
-#include "Settings.h"
+#include "app/FormMain.h"
+#include "app/Placement.h"
+#include "app/Settings.h"
+#include "engine/FFLog.h"
+#include "frontend/MessageDialog.h"
 
 #include <QEvent>
 #include <QFile>

@@ -1,7 +1,7 @@
-#include "FormShutdown.h"
+#include "app/FormShutdown.h"
 
-#include "ApplicationTitle.h"
-#include "MessageDialog.h"
+#include "frontend/ApplicationTitle.h"
+#include "frontend/MessageDialog.h"
 
 #include <QFont>
 #include <QLabel>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "EditionTable.h"
+#include "app/EditionTable.h"
 
 #include <QString>
 

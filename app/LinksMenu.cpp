@@ -1,11 +1,11 @@
-#include "LinksMenu.h"
+#include "app/LinksMenu.h"
 
-#include "ApplicationTitle.h"
-#include "FormAbout.h"
-#include "FormMain.h"
-#include "ImageButton.h"
-#include "Links.h"
-#include "MessageDialog.h"
+#include "app/FormAbout.h"
+#include "app/FormMain.h"
+#include "app/Links.h"
+#include "frontend/ApplicationTitle.h"
+#include "frontend/MessageDialog.h"
+#include "ui/ImageButton.h"
 
 #include <QAction>
 #include <QEvent>

@@ -1,6 +1,6 @@
-#include "Placement.h"
+#include "app/Placement.h"
 
-#include "IniFile.h"
+#include "support/IniFile.h"
 
 #include <QGuiApplication>
 #include <QScreen>

@@ -1,4 +1,4 @@
-#include "PowerAction.h"
+#include "app/PowerAction.h"
 
 namespace {
 const QString kShutdownPrivilege = QStringLiteral("SeShutdownPrivilege");

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "GlobalVars.h"
+#include "frontend/GlobalVars.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
-#include "SettingsFolder.h"
+#include "app/SettingsFolder.h"
 
-#include "PathUtils.h"
+#include "support/PathUtils.h"
 
 #include <QDir>
 #include <QStandardPaths>

@@ -1,7 +1,7 @@
-#include "StoppedSetUp.h"
+#include "app/StoppedSetUp.h"
 
-#include "ApplicationTitle.h"
-#include "FormLog.h"
+#include "app/FormLog.h"
+#include "frontend/ApplicationTitle.h"
 
 #include <QApplication>
 #include <QScreen>

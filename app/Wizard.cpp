@@ -1,13 +1,13 @@
-#include "Wizard.h"
+#include "app/Wizard.h"
 
-#include "ApplicationTitle.h"
-#include "ClickLabel.h"
-#include "FormMain.h"
-#include "ImageButton.h"
-#include "MessageDialog.h"
-#include "PageControl.h"
-#include "PathUtils.h"
-#include "SlideGrid.h"
+#include "app/FormMain.h"
+#include "frontend/ApplicationTitle.h"
+#include "frontend/ClickLabel.h"
+#include "frontend/MessageDialog.h"
+#include "support/PathUtils.h"
+#include "ui/ImageButton.h"
+#include "ui/PageControl.h"
+#include "ui/SlideGrid.h"
 
 #include <QAbstractButton>
 #include <QAction>

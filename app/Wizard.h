@@ -1,8 +1,8 @@
 #pragma once
 
-#include "GlobalVars.h"
-#include "Services.h"
-#include "WizardPages.h"
+#include "app/WizardPages.h"
+#include "frontend/GlobalVars.h"
+#include "frontend/Services.h"
 
 #include <QObject>
 #include <functional>

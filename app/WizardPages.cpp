@@ -1,11 +1,11 @@
-#include "WizardPages.h"
+#include "app/WizardPages.h"
 
-#include "ClickLabel.h"
-#include "EditionFile.h"
-#include "FormMain.h"
-#include "ImageButton.h"
-#include "PageControl.h"
-#include "SlideGrid.h"
+#include "app/EditionFile.h"
+#include "app/FormMain.h"
+#include "frontend/ClickLabel.h"
+#include "ui/ImageButton.h"
+#include "ui/PageControl.h"
+#include "ui/SlideGrid.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

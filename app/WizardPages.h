@@ -1,6 +1,6 @@
 #pragma once
 
-#include "WizardWidgets.h"
+#include "frontend/WizardWidgets.h"
 
 class TFormMain;
 

@@ -1,11 +1,11 @@
-#include "DesktopServices.h"
-#include "EditionFile.h"
-#include "EditionSetup.h"
-#include "FormLog.h"
-#include "FormMain.h"
-#include "MainThreadBridge.h"
-#include "StoppedSetUp.h"
-#include "TerminationSignal.h"
+#include "app/DesktopServices.h"
+#include "app/EditionFile.h"
+#include "app/EditionSetup.h"
+#include "app/FormLog.h"
+#include "app/FormMain.h"
+#include "app/StoppedSetUp.h"
+#include "app/TerminationSignal.h"
+#include "frontend/MainThreadBridge.h"
 
 #include <QApplication>
 #include <cstdlib>

@@ -3,10 +3,10 @@
 // tool following the same address to a file, mediawiz-cli download, and the download core
 // in this process. Wall time, peak memory and progress reports.
 //   download [megabytes=300] [rounds=3]
-#include "DownloadDriver.h"
 #include "FakeVideoService.h"
-#include "MainThread.h"
-#include "WinHTTP.h"
+#include "download/DownloadDriver.h"
+#include "net/WinHTTP.h"
+#include "support/MainThread.h"
 
 #include <algorithm>
 #include <chrono>

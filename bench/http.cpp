@@ -2,8 +2,8 @@
 // memory and into a file, next to the curl tool fetching the same body in the same run.
 //   http [megabytes=200] [rounds=5]
 #include "LoopbackServer.h"
-#include "MainThread.h"
-#include "WinHTTP.h"
+#include "net/WinHTTP.h"
+#include "support/MainThread.h"
 
 #include <algorithm>
 #include <chrono>

@@ -4,9 +4,9 @@
 //
 //   probe [-n ROUNDS] FILE...      (no files: the test fixtures folder)
 
-#include "FFDecode.h"
-#include "FFLoad.h"
-#include "FFLog.h"
+#include "engine/FFDecode.h"
+#include "engine/FFLoad.h"
+#include "engine/FFLog.h"
 
 #include <algorithm>
 #include <chrono>

@@ -10,11 +10,11 @@
 // threads), against the tool with the same settings at its default threads, then both
 // on one thread.
 
-#include "EncoderSettings.h"
-#include "FFEncode.h"
-#include "FFLoad.h"
-#include "FFLog.h"
-#include "FFmpeg.h"
+#include "convert/EncoderSettings.h"
+#include "engine/FFEncode.h"
+#include "engine/FFLoad.h"
+#include "engine/FFLog.h"
+#include "engine/FFmpeg.h"
 
 #include <chrono>
 #include <cstdio>

@@ -1,11 +1,11 @@
-#include "ConvertCommand.h"
+#include "cli/ConvertCommand.h"
 
-#include "CommandLine.h"
-#include "EncoderThreads.h"
-#include "FFEncode.h"
-#include "InputProbe.h"
-#include "MainThread.h"
-#include "StopSignal.h"
+#include "cli/CommandLine.h"
+#include "cli/StopSignal.h"
+#include "convert/EncoderThreads.h"
+#include "convert/InputProbe.h"
+#include "engine/FFEncode.h"
+#include "support/MainThread.h"
 
 #include <algorithm>
 #include <chrono>

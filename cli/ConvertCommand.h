@@ -1,10 +1,10 @@
 #pragma once
 
-#include "ConversionQueue.h"
-#include "ConversionRun.h"
-#include "ConvertRequest.h"
-#include "FFEncodeRecords.h"
-#include "TerminalProgress.h"
+#include "cli/ConvertRequest.h"
+#include "cli/TerminalProgress.h"
+#include "convert/ConversionQueue.h"
+#include "convert/ConversionRun.h"
+#include "engine/FFEncodeRecords.h"
 
 #include <atomic>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "ConvertRequest.h"
+#include "cli/ConvertRequest.h"
 
 #include <filesystem>
 #include <strings.h>

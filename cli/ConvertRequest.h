@@ -1,9 +1,9 @@
 #pragma once
 
-#include "CommandLine.h"
-#include "FormatCatalog.h"
-#include "OutputFolder.h"
-#include "OutputSelection.h"
+#include "cli/CommandLine.h"
+#include "cli/OutputFolder.h"
+#include "convert/FormatCatalog.h"
+#include "convert/OutputSelection.h"
 
 #include <optional>
 #include <string>

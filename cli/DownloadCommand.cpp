@@ -1,10 +1,10 @@
-#include "DownloadCommand.h"
+#include "cli/DownloadCommand.h"
 
-#include "CommandLine.h"
-#include "LinkList.h"
-#include "MainThread.h"
-#include "StopSignal.h"
-#include "WinHTTP.h"
+#include "cli/CommandLine.h"
+#include "cli/StopSignal.h"
+#include "download/LinkList.h"
+#include "net/WinHTTP.h"
+#include "support/MainThread.h"
 
 #include <chrono>
 

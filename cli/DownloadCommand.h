@@ -1,8 +1,8 @@
 #pragma once
 
-#include "DownloadDriver.h"
-#include "DownloadRequest.h"
-#include "TerminalProgress.h"
+#include "cli/DownloadRequest.h"
+#include "cli/TerminalProgress.h"
+#include "download/DownloadDriver.h"
 
 #include <memory>
 #include <string>

@@ -1,6 +1,6 @@
-#include "DownloadRequest.h"
+#include "cli/DownloadRequest.h"
 
-#include "QualityTable.h"
+#include "download/QualityTable.h"
 
 #include <string_view>
 

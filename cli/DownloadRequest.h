@@ -1,9 +1,9 @@
 #pragma once
 
-#include "CommandLine.h"
-#include "ConvertRequest.h"
-#include "DownloadDriver.h"
-#include "OutputFolder.h"
+#include "cli/CommandLine.h"
+#include "cli/ConvertRequest.h"
+#include "cli/OutputFolder.h"
+#include "download/DownloadDriver.h"
 
 #include <optional>
 #include <string>

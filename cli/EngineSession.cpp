@@ -1,8 +1,8 @@
-#include "EngineSession.h"
+#include "cli/EngineSession.h"
 
-#include "FFLoad.h"
-#include "FFLog.h"
-#include "PathUtils.h"
+#include "engine/FFLoad.h"
+#include "engine/FFLog.h"
+#include "support/PathUtils.h"
 
 TEngineSession::TEngineSession() {
     FFEngineStart();

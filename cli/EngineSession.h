@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FFEncode.h"
+#include "engine/FFEncode.h"
 
 #include <functional>
 #include <memory>

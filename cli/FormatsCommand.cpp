@@ -1,6 +1,6 @@
-#include "FormatsCommand.h"
+#include "cli/FormatsCommand.h"
 
-#include "FormatCatalog.h"
+#include "convert/FormatCatalog.h"
 
 #include <ostream>
 

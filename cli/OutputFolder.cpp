@@ -1,6 +1,6 @@
-#include "OutputFolder.h"
+#include "cli/OutputFolder.h"
 
-#include "PathUtils.h"
+#include "support/PathUtils.h"
 
 #include <filesystem>
 #include <system_error>

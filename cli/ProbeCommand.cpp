@@ -1,8 +1,8 @@
-#include "ProbeCommand.h"
+#include "cli/ProbeCommand.h"
 
-#include "CommandLine.h"
-#include "FFDecode.h"
-#include "InputProbe.h"
+#include "cli/CommandLine.h"
+#include "convert/InputProbe.h"
+#include "engine/FFDecode.h"
 
 #include <cstdio>
 #include <ostream>

@@ -1,16 +1,16 @@
 // mediawiz-cli: the converter's formats, probe and conversion run, and the video
 // download, without the window.
 
-#include "CommandLine.h"
-#include "ConvertCommand.h"
-#include "ConvertRequest.h"
-#include "DownloadCommand.h"
-#include "DownloadRequest.h"
-#include "EngineSession.h"
-#include "FormatsCommand.h"
-#include "ProbeCommand.h"
-#include "StopSignal.h"
-#include "TerminalProgress.h"
+#include "cli/CommandLine.h"
+#include "cli/ConvertCommand.h"
+#include "cli/ConvertRequest.h"
+#include "cli/DownloadCommand.h"
+#include "cli/DownloadRequest.h"
+#include "cli/EngineSession.h"
+#include "cli/FormatsCommand.h"
+#include "cli/ProbeCommand.h"
+#include "cli/StopSignal.h"
+#include "cli/TerminalProgress.h"
 
 #include <iostream>
 #include <string>

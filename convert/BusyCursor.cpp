@@ -1,4 +1,4 @@
-#include "BusyCursor.h"
+#include "convert/BusyCursor.h"
 
 #include <QCursor>
 #include <QGuiApplication>

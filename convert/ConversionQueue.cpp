@@ -1,7 +1,7 @@
-#include "ConversionQueue.h"
+#include "convert/ConversionQueue.h"
 
-#include "EncoderSettings.h"
-#include "FFEncode.h"
+#include "convert/EncoderSettings.h"
+#include "engine/FFEncode.h"
 
 #include <optional>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ConversionRun.h"
-#include "OutputSelection.h"
+#include "convert/ConversionRun.h"
+#include "convert/OutputSelection.h"
 
 #include <cstdint>
 #include <functional>

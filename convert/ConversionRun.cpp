@@ -1,4 +1,4 @@
-#include "ConversionRun.h"
+#include "convert/ConversionRun.h"
 
 #include <cmath>
 #include <cstdio>

@@ -62,7 +62,7 @@ public:
     std::vector<std::string> ErrorList() const;
 
 private:
-    mutable std::mutex lock_;    // guards every field below
+    mutable std::mutex lock_; // guards every field below
     std::condition_variable counted_;
     std::vector<int64_t> taskDurationsUs_; // by task index; 0 when unknown
     int64_t totalDurationUs_ = 0;

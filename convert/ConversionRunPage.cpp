@@ -1,13 +1,13 @@
-#include "ConversionRunPage.h"
+#include "convert/ConversionRunPage.h"
 
-#include "ConversionQueue.h"
-#include "EncoderThreads.h"
-#include "InputRowTexts.h"
-#include "MainThread.h"
-#include "PathUtils.h"
-#include "PreviewWindow.h"
-#include "SlideGrid.h"
-#include "TimeTexts.h"
+#include "convert/ConversionQueue.h"
+#include "convert/EncoderThreads.h"
+#include "convert/InputRowTexts.h"
+#include "convert/PreviewWindow.h"
+#include "support/MainThread.h"
+#include "support/PathUtils.h"
+#include "support/TimeTexts.h"
+#include "ui/SlideGrid.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>

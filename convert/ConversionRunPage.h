@@ -1,11 +1,11 @@
 #pragma once
 
-#include "ConversionQueue.h"
-#include "ConversionRun.h"
-#include "FFEncode.h"
-#include "GlobalVars.h"
-#include "Services.h"
-#include "WizardWidgets.h"
+#include "convert/ConversionQueue.h"
+#include "convert/ConversionRun.h"
+#include "engine/FFEncode.h"
+#include "frontend/GlobalVars.h"
+#include "frontend/Services.h"
+#include "frontend/WizardWidgets.h"
 
 #include <QObject>
 #include <QString>

@@ -1,9 +1,9 @@
-#include "EncoderSettings.h"
+#include "convert/EncoderSettings.h"
 
-#include "EncoderThreads.h"
-#include "FFDecode.h"
-#include "PathUtils.h"
-#include "PresetRecipes.h"
+#include "convert/EncoderThreads.h"
+#include "convert/PresetRecipes.h"
+#include "engine/FFDecode.h"
+#include "support/PathUtils.h"
 
 #include <filesystem>
 #include <system_error>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "FFEncodeRecords.h"
-#include "OutputSelection.h"
+#include "convert/OutputSelection.h"
+#include "engine/FFEncodeRecords.h"
 
 #include <optional>
 #include <string>

@@ -1,7 +1,7 @@
-#include "EncoderThreads.h"
+#include "convert/EncoderThreads.h"
 
-#include "FFEncodeRecords.h"
-#include "FFmpeg.h"
+#include "engine/FFEncodeRecords.h"
+#include "engine/FFmpeg.h"
 
 #include <algorithm>
 #include <optional>

@@ -1,6 +1,6 @@
-#include "FailedAddFileDialog.h"
+#include "convert/FailedAddFileDialog.h"
 
-#include "MessageDialog.h"
+#include "frontend/MessageDialog.h"
 
 #include <QHeaderView>
 #include <QLabel>
@@ -9,10 +9,11 @@
 #include <QTreeWidget>
 
 namespace {
-const QString kDescription = QStringLiteral(
-    "Failed to add the following files. The converter might not support the file type or might not support the "
-    "codec that was used to compress the file. Click \"More Information\" to view a list of supported file types "
-    "and releavant codecs.");
+const QString kDescription = QStringLiteral("Failed to add the following files. The converter might not "
+                                            "support the file type or might not support the "
+                                            "codec that was used to compress the file. Click \"More "
+                                            "Information\" to view a list of supported file types "
+                                            "and releavant codecs.");
 constexpr QSize kClientSize(450, 300);
 } // namespace
 
@@ -44,7 +45,8 @@ TFormFailedAddFile::TFormFailedAddFile(TServices services, QString supportAddres
     ButtonMoreInformation->setObjectName(QStringLiteral("ButtonMoreInformation"));
     ButtonMoreInformation->setGeometry(12, buttonsTop, 130, 26);
     ButtonMoreInformation->setEnabled(!supportAddress_.isEmpty());
-    connect(ButtonMoreInformation, &QPushButton::clicked, this, &TFormFailedAddFile::ButtonMoreInformationClick);
+    connect(ButtonMoreInformation, &QPushButton::clicked, this,
+            &TFormFailedAddFile::ButtonMoreInformationClick);
 
     ButtonClose = new QPushButton(QStringLiteral("Close"), this);
     ButtonClose->setObjectName(QStringLiteral("ButtonClose"));

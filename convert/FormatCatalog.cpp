@@ -1,4 +1,4 @@
-#include "FormatCatalog.h"
+#include "convert/FormatCatalog.h"
 
 namespace {
 

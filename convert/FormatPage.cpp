@@ -1,8 +1,8 @@
-#include "FormatPage.h"
+#include "convert/FormatPage.h"
 
-#include "ImageButton.h"
-#include "ImageComboBox.h"
-#include "PageControl.h"
+#include "ui/ImageButton.h"
+#include "ui/ImageComboBox.h"
+#include "ui/PageControl.h"
 
 #include <QLabel>
 #include <QStackedWidget>

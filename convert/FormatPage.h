@@ -1,8 +1,8 @@
 #pragma once
 
-#include "FormatCatalog.h"
-#include "GlobalVars.h"
-#include "WizardWidgets.h"
+#include "convert/FormatCatalog.h"
+#include "frontend/GlobalVars.h"
+#include "frontend/WizardWidgets.h"
 
 #include <QObject>
 #include <array>

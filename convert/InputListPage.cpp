@@ -1,12 +1,12 @@
-#include "InputListPage.h"
+#include "convert/InputListPage.h"
 
-#include "BusyCursor.h"
-#include "FFDecode.h"
-#include "FailedAddFileDialog.h"
-#include "InputProbe.h"
-#include "InputRowTexts.h"
-#include "MessageDialog.h"
-#include "SlideGrid.h"
+#include "convert/BusyCursor.h"
+#include "convert/FailedAddFileDialog.h"
+#include "convert/InputProbe.h"
+#include "convert/InputRowTexts.h"
+#include "engine/FFDecode.h"
+#include "frontend/MessageDialog.h"
+#include "ui/SlideGrid.h"
 
 #include <QAction>
 #include <QCoreApplication>

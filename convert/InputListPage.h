@@ -1,8 +1,8 @@
 #pragma once
 
-#include "GlobalVars.h"
-#include "Services.h"
-#include "WizardWidgets.h"
+#include "frontend/GlobalVars.h"
+#include "frontend/Services.h"
+#include "frontend/WizardWidgets.h"
 
 #include <QObject>
 #include <QPixmap>

@@ -1,6 +1,6 @@
-#include "InputProbe.h"
+#include "convert/InputProbe.h"
 
-#include "FFDecode.h"
+#include "engine/FFDecode.h"
 
 TInputFacts InputFactsOf(TCustomDecoder& decoder) {
     TInputFacts facts;

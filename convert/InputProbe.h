@@ -1,6 +1,6 @@
 #pragma once
 
-#include "InputRowTexts.h"
+#include "convert/InputRowTexts.h"
 
 class TCustomDecoder;
 

@@ -1,6 +1,6 @@
-#include "InputRowTexts.h"
+#include "convert/InputRowTexts.h"
 
-#include "TimeTexts.h"
+#include "support/TimeTexts.h"
 
 #include <charconv>
 #include <cstdio>

@@ -1,6 +1,6 @@
-#include "PresetRecipes.h"
+#include "convert/PresetRecipes.h"
 
-#include "FFEncodeRecords.h"
+#include "engine/FFEncodeRecords.h"
 
 #include <array>
 #include <string>

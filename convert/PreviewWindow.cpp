@@ -1,4 +1,4 @@
-#include "PreviewWindow.h"
+#include "convert/PreviewWindow.h"
 
 #include <QCloseEvent>
 #include <QContextMenuEvent>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Previewer.h"
+#include "engine/Previewer.h"
 
 #include <QImage>
 #include <QPointer>

@@ -1,6 +1,6 @@
-#include "ChildProcess.h"
+#include "download/ChildProcess.h"
 
-#include "MainThread.h"
+#include "support/MainThread.h"
 
 #include <algorithm>
 #include <cerrno>

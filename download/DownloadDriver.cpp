@@ -1,9 +1,9 @@
-#include "DownloadDriver.h"
+#include "download/DownloadDriver.h"
 
-#include "DownloadFile.h"
-#include "MainThread.h"
-#include "PageText.h"
-#include "WinHTTP.h"
+#include "download/DownloadFile.h"
+#include "download/PageText.h"
+#include "net/WinHTTP.h"
+#include "support/MainThread.h"
 
 #include <cstdio>
 #include <filesystem>

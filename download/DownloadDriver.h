@@ -1,13 +1,13 @@
 #pragma once
 
-#include "ChildProcess.h"
-#include "DownloadRun.h"
-#include "FormatChoice.h"
-#include "QualityTable.h"
-#include "RowTexts.h"
-#include "StreamJoin.h"
-#include "VideoResolver.h"
-#include "VideoService.h"
+#include "download/ChildProcess.h"
+#include "download/DownloadRun.h"
+#include "download/FormatChoice.h"
+#include "download/QualityTable.h"
+#include "download/RowTexts.h"
+#include "download/StreamJoin.h"
+#include "download/VideoResolver.h"
+#include "download/VideoService.h"
 
 #include <chrono>
 #include <cstdint>

@@ -1,7 +1,7 @@
-#include "DownloadFile.h"
+#include "download/DownloadFile.h"
 
-#include "PathUtils.h"
-#include "VideoService.h"
+#include "download/VideoService.h"
+#include "support/PathUtils.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -1,6 +1,6 @@
-#include "DownloadPage.h"
+#include "download/DownloadPage.h"
 
-#include "MessageDialog.h"
+#include "frontend/MessageDialog.h"
 
 #include <QLabel>
 #include <QProgressBar>

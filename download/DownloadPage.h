@@ -1,9 +1,9 @@
 #pragma once
 
-#include "DownloadDriver.h"
-#include "GlobalVars.h"
-#include "Services.h"
-#include "WizardWidgets.h"
+#include "download/DownloadDriver.h"
+#include "frontend/GlobalVars.h"
+#include "frontend/Services.h"
+#include "frontend/WizardWidgets.h"
 
 #include <QObject>
 #include <QStringList>

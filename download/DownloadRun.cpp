@@ -1,6 +1,6 @@
-#include "DownloadRun.h"
+#include "download/DownloadRun.h"
 
-#include "PageText.h"
+#include "download/PageText.h"
 
 void TDownloadRun::Start(const std::vector<std::string>& links, bool preferQuality,
                          const TQualitySlots& slots, int slotCount) {

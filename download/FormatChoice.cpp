@@ -1,6 +1,6 @@
-#include "FormatChoice.h"
+#include "download/FormatChoice.h"
 
-#include "QualityTable.h"
+#include "download/QualityTable.h"
 
 #include <algorithm>
 #include <array>

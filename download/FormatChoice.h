@@ -1,6 +1,6 @@
 #pragma once
 
-#include "VideoInfo.h"
+#include "download/VideoInfo.h"
 
 #include <string>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "LinkList.h"
+#include "download/LinkList.h"
 
 #include <algorithm>
 #include <cctype>

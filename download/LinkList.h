@@ -1,6 +1,6 @@
 #pragma once
 
-#include "VideoService.h"
+#include "download/VideoService.h"
 
 #include <string>
 #include <string_view>

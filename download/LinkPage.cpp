@@ -1,8 +1,8 @@
-#include "LinkPage.h"
+#include "download/LinkPage.h"
 
-#include "ApplicationTitle.h"
-#include "LinkList.h"
-#include "MessageDialog.h"
+#include "download/LinkList.h"
+#include "frontend/ApplicationTitle.h"
+#include "frontend/MessageDialog.h"
 
 #include <QAction>
 #include <QClipboard>

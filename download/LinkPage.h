@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Services.h"
-#include "WizardWidgets.h"
+#include "frontend/Services.h"
+#include "frontend/WizardWidgets.h"
 
 #include <QObject>
 #include <functional>

@@ -1,4 +1,4 @@
-#include "PageText.h"
+#include "download/PageText.h"
 
 #define PCRE2_CODE_UNIT_WIDTH 8
 #include <memory>

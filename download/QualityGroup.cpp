@@ -1,7 +1,7 @@
-#include "QualityGroup.h"
+#include "download/QualityGroup.h"
 
-#include "QualityTable.h"
-#include "YouTubeHQ.h"
+#include "download/QualityTable.h"
+#include "download/YouTubeHQ.h"
 
 #include <QCheckBox>
 #include <QLabel>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "GlobalVars.h"
-#include "WizardWidgets.h"
+#include "frontend/GlobalVars.h"
+#include "frontend/WizardWidgets.h"
 
 #include <QObject>
 #include <QString>

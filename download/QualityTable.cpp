@@ -1,4 +1,4 @@
-#include "QualityTable.h"
+#include "download/QualityTable.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "RowTexts.h"
+#include "download/RowTexts.h"
 
-#include "TimeTexts.h"
+#include "support/TimeTexts.h"
 
 #include <charconv>
 

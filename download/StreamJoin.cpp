@@ -1,9 +1,9 @@
-#include "StreamJoin.h"
+#include "download/StreamJoin.h"
 
-#include "FFLoad.h"
-#include "FFmpeg.h"
-#include "MainThread.h"
-#include "PathUtils.h"
+#include "engine/FFLoad.h"
+#include "engine/FFmpeg.h"
+#include "support/MainThread.h"
+#include "support/PathUtils.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "VideoInfo.h"
+#include "download/VideoInfo.h"
 
 #include <nlohmann/json.hpp>
 

@@ -1,6 +1,6 @@
-#include "VideoResolver.h"
+#include "download/VideoResolver.h"
 
-#include "VideoService.h"
+#include "download/VideoService.h"
 
 #include <cstdlib>
 #include <string_view>

@@ -1,4 +1,4 @@
-#include "VideoService.h"
+#include "download/VideoService.h"
 
 #include <algorithm>
 #include <cctype>

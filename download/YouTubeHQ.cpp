@@ -1,4 +1,4 @@
-#include "YouTubeHQ.h"
+#include "download/YouTubeHQ.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "QualityTable.h"
+#include "download/QualityTable.h"
 
 #include <QDialog>
 

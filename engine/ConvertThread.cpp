@@ -1,4 +1,4 @@
-#include "ConvertThread.h"
+#include "engine/ConvertThread.h"
 
 #include <chrono>
 #include <sys/resource.h>

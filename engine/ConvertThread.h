@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FFmpeg.h"
+#include "engine/FFmpeg.h"
 
 #include <condition_variable>
 #include <functional>

@@ -1,7 +1,7 @@
-#include "FFDecode.h"
+#include "engine/FFDecode.h"
 
-#include "FFLoad.h"
-#include "FFLog.h"
+#include "engine/FFLoad.h"
+#include "engine/FFLog.h"
 
 #include <cctype>
 #include <chrono>

@@ -5,10 +5,10 @@
 // component's probe decoder serves the input list; each task input gets one
 // attached to the context the task opened.
 
-#include "FFBaseComponent.h"
-#include "FFBitmap.h"
-#include "FFHandles.h"
-#include "FormatConverter.h"
+#include "engine/FFBaseComponent.h"
+#include "engine/FFBitmap.h"
+#include "engine/FFHandles.h"
+#include "engine/FormatConverter.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,9 +1,9 @@
-#include "FFEncode.h"
+#include "engine/FFEncode.h"
 
-#include "FFEncodeOptions.h"
-#include "FFLoad.h"
-#include "FFLog.h"
-#include "MainThread.h"
+#include "engine/FFEncodeOptions.h"
+#include "engine/FFLoad.h"
+#include "engine/FFLog.h"
+#include "support/MainThread.h"
 
 #include <chrono>
 #include <cstdio>

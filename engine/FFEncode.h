@@ -1,11 +1,11 @@
 #pragma once
 
-#include "FFBaseComponent.h"
-#include "FFEncodeEvents.h"
-#include "FFEncodeOptions.h"
-#include "FFEncodeRecords.h"
-#include "FFmpegList.h"
-#include "NotifierThreads.h"
+#include "engine/FFBaseComponent.h"
+#include "engine/FFEncodeEvents.h"
+#include "engine/FFEncodeOptions.h"
+#include "engine/FFEncodeRecords.h"
+#include "engine/FFmpegList.h"
+#include "engine/NotifierThreads.h"
 
 #include <atomic>
 #include <cstdint>

@@ -1,7 +1,7 @@
-#include "FFEncodeOptions.h"
+#include "engine/FFEncodeOptions.h"
 
-#include "FFEncodeRecords.h"
-#include "FFmpeg.h"
+#include "engine/FFEncodeRecords.h"
+#include "engine/FFmpeg.h"
 
 #include <algorithm>
 #include <array>

@@ -1,7 +1,7 @@
-#include "FFGenericOptions.h"
+#include "engine/FFGenericOptions.h"
 
-#include "FFLoad.h"
-#include "FFLog.h"
+#include "engine/FFLoad.h"
+#include "engine/FFLog.h"
 
 namespace {
 

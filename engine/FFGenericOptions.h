@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FFOptionTranslations.h"
+#include "engine/FFOptionTranslations.h"
 
 #include <string>
 #include <vector>

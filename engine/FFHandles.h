@@ -3,7 +3,7 @@
 // RAII owners of the FFmpeg handles the transcoding core creates. Each deleter calls
 // the bound entry point, so nothing links FFmpeg.
 
-#include "FFLoad.h"
+#include "engine/FFLoad.h"
 
 #include <memory>
 

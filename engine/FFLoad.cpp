@@ -1,6 +1,6 @@
-#include "FFLoad.h"
+#include "engine/FFLoad.h"
 
-#include "FFLog.h"
+#include "engine/FFLog.h"
 
 #include <algorithm>
 #include <cfenv>

@@ -15,7 +15,7 @@
 // Every format context the engine creates gets FFSetInterruptCallback(ctx); every
 // codec open and close runs under a TCodecLockGuard.
 
-#include "FFLoadEntries.h"
+#include "engine/FFLoadEntries.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>

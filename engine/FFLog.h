@@ -5,7 +5,7 @@
 // passes its level. Library lines are assembled per thread and delivered on the main
 // thread (support/MainThread) when TriggerEventInMainThread is on.
 
-#include "FFBaseComponent.h"
+#include "engine/FFBaseComponent.h"
 
 #include <atomic>
 #include <cstdarg>

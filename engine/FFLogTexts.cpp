@@ -1,4 +1,4 @@
-#include "FFLog.h"
+#include "engine/FFLog.h"
 
 extern "C" {
 #include <libavutil/error.h>

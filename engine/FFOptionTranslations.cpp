@@ -1,4 +1,4 @@
-#include "FFOptionTranslations.h"
+#include "engine/FFOptionTranslations.h"
 
 #include <cstring>
 

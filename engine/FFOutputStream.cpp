@@ -1,4 +1,4 @@
-#include "FFOutputStream.h"
+#include "engine/FFOutputStream.h"
 
 #include <algorithm>
 #include <cmath>

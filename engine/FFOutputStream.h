@@ -1,7 +1,7 @@
 #pragma once
 
-#include "FFStreamHooks.h"
-#include "FFmpegState.h"
+#include "engine/FFStreamHooks.h"
+#include "engine/FFmpegState.h"
 
 #include <cstdio>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "FFStreamHooks.h"
+#include "engine/FFStreamHooks.h"
 
 namespace {
 // Wall-clock time, so a run faster than real time draws no more pictures than a slow one.

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "FFmpegState.h"
-#include "FormatConverter.h"
-#include "Previewer.h"
+#include "engine/FFmpegState.h"
+#include "engine/FormatConverter.h"
+#include "engine/Previewer.h"
 
 // The task's hooks and preview on one output stream: decoded video before and after
 // the filters as RGB bitmaps (written back when the hook asks for it), the preview

@@ -1,4 +1,4 @@
-#include "FFTranscoder.h"
+#include "engine/FFTranscoder.h"
 
 #include <chrono>
 #include <cmath>

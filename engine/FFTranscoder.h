@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FFOutputStream.h"
+#include "engine/FFOutputStream.h"
 
 // One run of a task: builds the output streams from the stream maps, opens decoders
 // and encoders, writes the headers, then reads, decodes, converts, encodes and writes

@@ -1,8 +1,8 @@
-#include "FFmpeg.h"
+#include "engine/FFmpeg.h"
 
-#include "FFTranscoder.h"
-#include "FFmpegState.h"
-#include "MainThread.h"
+#include "engine/FFTranscoder.h"
+#include "engine/FFmpegState.h"
+#include "support/MainThread.h"
 
 #include <chrono>
 #include <cstdarg>

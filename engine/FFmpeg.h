@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ThreadPriority.h"
+#include "support/ThreadPriority.h"
 
 #include <atomic>
 #include <condition_variable>

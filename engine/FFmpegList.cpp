@@ -1,4 +1,4 @@
-#include "FFmpegList.h"
+#include "engine/FFmpegList.h"
 
 namespace {
 constexpr int kPreviewWindowBit = 1;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FFmpegTask.h"
+#include "engine/FFmpegTask.h"
 
 #include <memory>
 #include <vector>

@@ -1,7 +1,7 @@
 // TCustomFFmpeg: opening input and output files.
 
-#include "FFmpeg.h"
-#include "FFmpegState.h"
+#include "engine/FFmpeg.h"
+#include "engine/FFmpegState.h"
 
 #include <ctime>
 

@@ -1,7 +1,7 @@
 // TCustomFFmpeg: the option table, its value rules and the specific setters.
 
-#include "FFmpeg.h"
-#include "FFmpegState.h"
+#include "engine/FFmpeg.h"
+#include "engine/FFmpegState.h"
 
 #include <algorithm>
 #include <cmath>

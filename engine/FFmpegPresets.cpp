@@ -1,8 +1,8 @@
 // TCustomFFmpeg: codec presets ("apre", "vpre", "spre", "fpre") and targets.
 
-#include "FFmpeg.h"
-#include "FFmpegState.h"
-#include "X264Presets.h"
+#include "engine/FFmpeg.h"
+#include "engine/FFmpegState.h"
+#include "engine/X264Presets.h"
 
 #include <cmath>
 #include <fstream>

@@ -2,10 +2,10 @@
 
 // The private state of a TCustomFFmpeg task, shared by the files that implement it.
 
-#include "FFGenericOptions.h"
-#include "FFHandles.h"
-#include "FFLog.h"
-#include "FFmpeg.h"
+#include "engine/FFGenericOptions.h"
+#include "engine/FFHandles.h"
+#include "engine/FFLog.h"
+#include "engine/FFmpeg.h"
 
 #include <climits>
 #include <map>

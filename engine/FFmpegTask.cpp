@@ -1,6 +1,6 @@
-#include "FFmpegTask.h"
+#include "engine/FFmpegTask.h"
 
-#include "MainThread.h"
+#include "support/MainThread.h"
 
 #include <chrono>
 

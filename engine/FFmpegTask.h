@@ -1,9 +1,9 @@
 #pragma once
 
-#include "ConvertThread.h"
-#include "FFDecode.h"
-#include "FFEncodeRecords.h"
-#include "FFmpeg.h"
+#include "engine/ConvertThread.h"
+#include "engine/FFDecode.h"
+#include "engine/FFEncodeRecords.h"
+#include "engine/FFmpeg.h"
 
 #include <memory>
 #include <mutex>

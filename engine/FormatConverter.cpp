@@ -1,6 +1,6 @@
-#include "FormatConverter.h"
+#include "engine/FormatConverter.h"
 
-#include "FFLoad.h"
+#include "engine/FFLoad.h"
 
 #include <cstring>
 

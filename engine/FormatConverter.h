@@ -1,7 +1,7 @@
 #pragma once
 
-#include "FFBitmap.h"
-#include "FFHandles.h"
+#include "engine/FFBitmap.h"
+#include "engine/FFHandles.h"
 
 #include <stdexcept>
 #include <string>

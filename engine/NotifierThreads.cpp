@@ -1,7 +1,7 @@
-#include "NotifierThreads.h"
+#include "engine/NotifierThreads.h"
 
-#include "FFLog.h"
-#include "MainThread.h"
+#include "engine/FFLog.h"
+#include "support/MainThread.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,7 +1,7 @@
-#include "Previewer.h"
+#include "engine/Previewer.h"
 
-#include "FFLog.h"
-#include "MainThread.h"
+#include "engine/FFLog.h"
+#include "support/MainThread.h"
 
 #include <mutex>
 

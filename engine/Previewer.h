@@ -4,7 +4,7 @@
 // installs a factory for its window (a borderless, always-on-top tool window centred
 // on the screen, movable by dragging), and the previewer drives it on the main thread.
 
-#include "FFBitmap.h"
+#include "engine/FFBitmap.h"
 
 #include <atomic>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "X264Presets.h"
+#include "engine/X264Presets.h"
 
 #include <strings.h>
 

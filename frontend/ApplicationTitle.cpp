@@ -1,4 +1,4 @@
-#include "ApplicationTitle.h"
+#include "frontend/ApplicationTitle.h"
 
 #include <QCoreApplication>
 #include <QVariant>

@@ -1,4 +1,4 @@
-#include "ClickLabel.h"
+#include "frontend/ClickLabel.h"
 
 #include <QMouseEvent>
 

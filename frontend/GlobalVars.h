@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FormatCatalog.h"
+#include "convert/FormatCatalog.h"
 
 #include <QString>
 #include <QStringList>

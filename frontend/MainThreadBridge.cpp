@@ -1,6 +1,6 @@
-#include "MainThreadBridge.h"
+#include "frontend/MainThreadBridge.h"
 
-#include "MainThread.h"
+#include "support/MainThread.h"
 
 #include <QCoreApplication>
 #include <QEvent>

@@ -1,6 +1,6 @@
-#include "MessageDialog.h"
+#include "frontend/MessageDialog.h"
 
-#include "ApplicationTitle.h"
+#include "frontend/ApplicationTitle.h"
 
 #include <QPushButton>
 #include <array>

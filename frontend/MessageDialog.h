@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Services.h"
+#include "frontend/Services.h"
 
 #include <QMessageBox>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "CurlHandles.h"
+#include "net/CurlHandles.h"
 
 #include <stdexcept>
 

@@ -1,6 +1,6 @@
-#include "HTTPDate.h"
+#include "net/HTTPDate.h"
 
-#include "HTTPText.h"
+#include "net/HTTPText.h"
 
 #include <array>
 #include <charconv>

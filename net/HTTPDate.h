@@ -1,6 +1,6 @@
 #pragma once
 
-#include "WinHTTPTypes.h"
+#include "net/WinHTTPTypes.h"
 
 #include <string>
 

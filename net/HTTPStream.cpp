@@ -1,4 +1,4 @@
-#include "HTTPStream.h"
+#include "net/HTTPStream.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "HTTPText.h"
+#include "net/HTTPText.h"
 
 #include <algorithm>
 #include <cctype>

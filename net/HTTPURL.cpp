@@ -1,6 +1,6 @@
-#include "HTTPURL.h"
+#include "net/HTTPURL.h"
 
-#include "HTTPText.h"
+#include "net/HTTPText.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,6 +1,6 @@
-#include "WinHTTP.h"
+#include "net/WinHTTP.h"
 
-#include "WinHTTPTransfer.h"
+#include "net/WinHTTPTransfer.h"
 
 #include <cmath>
 #include <cstdio>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "HTTPStream.h"
-#include "WinHTTPTypes.h"
-#include "WinThread.h"
+#include "net/HTTPStream.h"
+#include "net/WinHTTPTypes.h"
+#include "net/WinThread.h"
 
 #include <atomic>
 #include <chrono>

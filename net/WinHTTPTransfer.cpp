@@ -1,7 +1,7 @@
-#include "WinHTTPTransfer.h"
+#include "net/WinHTTPTransfer.h"
 
-#include "HTTPDate.h"
-#include "HTTPText.h"
+#include "net/HTTPDate.h"
+#include "net/HTTPText.h"
 
 #include <algorithm>
 #include <charconv>

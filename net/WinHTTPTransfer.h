@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CurlHandles.h"
-#include "HTTPURL.h"
-#include "WinHTTP.h"
+#include "net/CurlHandles.h"
+#include "net/HTTPURL.h"
+#include "net/WinHTTP.h"
 
 #include <chrono>
 #include <cstdint>

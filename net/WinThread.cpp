@@ -1,6 +1,6 @@
-#include "WinThread.h"
+#include "net/WinThread.h"
 
-#include "MainThread.h"
+#include "support/MainThread.h"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "MainThread.h"
+#include "support/MainThread.h"
 
 #include <condition_variable>
 #include <deque>

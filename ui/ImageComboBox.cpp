@@ -1,4 +1,4 @@
-#include "ImageComboBox.h"
+#include "ui/ImageComboBox.h"
 
 #include <QIcon>
 

@@ -1,9 +1,8 @@
-#include "PageControl.h"
+#include "ui/PageControl.h"
 
 #include <QPainter>
 #include <QStackedWidget>
 #include <QTabBar>
-
 #include <algorithm>
 
 namespace {

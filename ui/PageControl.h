@@ -2,7 +2,6 @@
 
 #include <QWidget>
 
-
 class QStackedWidget;
 class QTabBar;
 

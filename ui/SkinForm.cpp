@@ -1,4 +1,4 @@
-#include "SkinForm.h"
+#include "ui/SkinForm.h"
 
 #include <QBitmap>
 #include <QMouseEvent>

@@ -1,6 +1,6 @@
-#include "SlideGrid.h"
+#include "ui/SlideGrid.h"
 
-#include "SlideGridDelegate.h"
+#include "ui/SlideGridDelegate.h"
 
 #include <QApplication>
 #include <QHeaderView>

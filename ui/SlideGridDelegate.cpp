@@ -1,6 +1,6 @@
-#include "SlideGridDelegate.h"
+#include "ui/SlideGridDelegate.h"
 
-#include "SlideGrid.h"
+#include "ui/SlideGrid.h"
 
 #include <QApplication>
 #include <QPainter>

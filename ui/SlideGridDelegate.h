@@ -10,7 +10,8 @@ class TSlideGridDelegate : public QStyledItemDelegate {
 public:
     explicit TSlideGridDelegate(TSlideGrid& grid);
 
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
     // Where the picture and the text lines of a slide with this rectangle go.

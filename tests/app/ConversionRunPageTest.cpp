@@ -2,10 +2,10 @@
 // shutdown offer, cancelling and join mode, each ending on the summary page.
 
 #include "ConvertWindow.h"
-#include "FormShutdown.h"
 #include "GalleryShot.h"
-#include "ImageButton.h"
-#include "InputRowTexts.h"
+#include "app/FormShutdown.h"
+#include "convert/InputRowTexts.h"
+#include "ui/ImageButton.h"
 
 #include <QAction>
 #include <QCheckBox>

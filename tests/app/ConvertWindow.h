@@ -3,15 +3,15 @@
 // The main window with its conversion pages, built from a test edition with fake
 // services, and the helpers the conversion tests share.
 
-#include "ConversionRunPage.h"
 #include "EditionTestDir.h"
-#include "FormLog.h"
-#include "FormatPage.h"
-#include "InputListPage.h"
-#include "MainThread.h"
-#include "SlideGrid.h"
-#include "Wizard.h"
+#include "app/FormLog.h"
+#include "app/Wizard.h"
 #include "common/Fixtures.h"
+#include "convert/ConversionRunPage.h"
+#include "convert/FormatPage.h"
+#include "convert/InputListPage.h"
+#include "support/MainThread.h"
+#include "ui/SlideGrid.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,8 +1,8 @@
 // The application menu's entry as installed: the default edition's name, and "Open with"
 // for the audio and video types whose files the input list takes.
 
-#include "EditionFile.h"
-#include "InputListPage.h"
+#include "app/EditionFile.h"
+#include "convert/InputListPage.h"
 
 #include <QFile>
 #include <QMimeDatabase>

@@ -1,15 +1,15 @@
-#include "DownloadPage.h"
 #include "EditionTestDir.h"
 #include "FakeVideoService.h"
 #include "Fixtures.h"
 #include "GalleryShot.h"
-#include "InputListPage.h"
-#include "LinkPage.h"
-#include "QualityGroup.h"
-#include "SlideGrid.h"
-#include "WinHTTP.h"
-#include "Wizard.h"
-#include "YouTubeHQ.h"
+#include "app/Wizard.h"
+#include "convert/InputListPage.h"
+#include "download/DownloadPage.h"
+#include "download/LinkPage.h"
+#include "download/QualityGroup.h"
+#include "download/YouTubeHQ.h"
+#include "net/WinHTTP.h"
+#include "ui/SlideGrid.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,7 +1,7 @@
-#include "EditionFile.h"
-#include "EditionSetup.h"
-#include "EditionSkin.h"
-#include "EditionTable.h"
+#include "app/EditionFile.h"
+#include "app/EditionSetup.h"
+#include "app/EditionSkin.h"
+#include "app/EditionTable.h"
 
 #include <QFile>
 #include <QTemporaryDir>

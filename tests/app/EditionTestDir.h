@@ -1,8 +1,8 @@
 #pragma once
 
-#include "EditionFile.h"
-#include "EditionSetup.h"
-#include "FormMain.h"
+#include "app/EditionFile.h"
+#include "app/EditionSetup.h"
+#include "app/FormMain.h"
 #include "common/FakeServices.h"
 
 #include <QDir>

@@ -1,10 +1,10 @@
-#include "FormAbout.h"
+#include "app/FormAbout.h"
 
-#include "ClickLabel.h"
 #include "EditionTestDir.h"
 #include "GalleryShot.h"
-#include "ImageButton.h"
-#include "LinksMenu.h"
+#include "app/LinksMenu.h"
+#include "frontend/ClickLabel.h"
+#include "ui/ImageButton.h"
 
 #include <QAction>
 #include <QApplication>

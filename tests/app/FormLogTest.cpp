@@ -1,4 +1,4 @@
-#include "FormLog.h"
+#include "app/FormLog.h"
 
 #include "GalleryShot.h"
 #include "common/FakeServices.h"

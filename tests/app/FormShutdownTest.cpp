@@ -1,7 +1,7 @@
-#include "FormShutdown.h"
+#include "app/FormShutdown.h"
 
 #include "GalleryShot.h"
-#include "PowerAction.h"
+#include "app/PowerAction.h"
 #include "common/FakeServices.h"
 
 #include <QApplication>

@@ -3,10 +3,10 @@
 
 #include "ConvertWindow.h"
 #include "GalleryShot.h"
-#include "ImageButton.h"
-#include "ImageComboBox.h"
-#include "InputRowTexts.h"
-#include "PageControl.h"
+#include "convert/InputRowTexts.h"
+#include "ui/ImageButton.h"
+#include "ui/ImageComboBox.h"
+#include "ui/PageControl.h"
 
 #include <QAction>
 #include <QLineEdit>

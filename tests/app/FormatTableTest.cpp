@@ -2,8 +2,8 @@
 // edition reader, the settings and the state record's preset slots all follow it, and
 // edition and settings files written before still read the same.
 
-#include "EditionFile.h"
-#include "Settings.h"
+#include "app/EditionFile.h"
+#include "app/Settings.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,8 +1,7 @@
-#include "MainThreadBridge.h"
+#include "frontend/MainThreadBridge.h"
 
 #include <QApplication>
 #include <QTemporaryDir>
-
 #include <gtest/gtest.h>
 
 // The window tests run on Qt's offscreen platform with HOME and the configuration

@@ -1,10 +1,10 @@
 // The input list in the window: probing, refusing, dropping, and the row commands.
 
-#include "BusyCursor.h"
 #include "ConvertWindow.h"
-#include "FailedAddFileDialog.h"
 #include "GalleryShot.h"
-#include "InputRowTexts.h"
+#include "convert/BusyCursor.h"
+#include "convert/FailedAddFileDialog.h"
+#include "convert/InputRowTexts.h"
 
 #include <QAction>
 #include <QFile>

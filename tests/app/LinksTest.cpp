@@ -1,4 +1,4 @@
-#include "Links.h"
+#include "app/Links.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "MessageDialog.h"
+#include "frontend/MessageDialog.h"
 
 #include "GalleryShot.h"
 #include "common/FakeServices.h"

@@ -1,6 +1,6 @@
-#include "Settings.h"
+#include "app/Settings.h"
 
-#include "Placement.h"
+#include "app/Placement.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,10 +1,10 @@
 // A set-up that stops early must never leave a process without a window: the log
 // window shows the reason, and closing it ends the program with a non-zero code.
 
-#include "StoppedSetUp.h"
+#include "app/StoppedSetUp.h"
 
 #include "EditionTestDir.h"
-#include "FormLog.h"
+#include "app/FormLog.h"
 
 #include <QDirIterator>
 #include <QFile>

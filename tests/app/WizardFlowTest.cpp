@@ -1,13 +1,13 @@
-#include "ClickLabel.h"
 #include "EditionTestDir.h"
-#include "FFLog.h"
-#include "FormLog.h"
 #include "GalleryShot.h"
-#include "ImageButton.h"
-#include "PageControl.h"
-#include "Settings.h"
-#include "SlideGrid.h"
-#include "Wizard.h"
+#include "app/FormLog.h"
+#include "app/Settings.h"
+#include "app/Wizard.h"
+#include "engine/FFLog.h"
+#include "frontend/ClickLabel.h"
+#include "ui/ImageButton.h"
+#include "ui/PageControl.h"
+#include "ui/SlideGrid.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -1,8 +1,8 @@
 // The command line's parsing edge cases and what the progress display writes on a
 // terminal and into a pipe.
 
-#include "CommandLine.h"
-#include "TerminalProgress.h"
+#include "cli/CommandLine.h"
+#include "cli/TerminalProgress.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "MessageDialog.h"
-#include "Services.h"
+#include "frontend/MessageDialog.h"
+#include "frontend/Services.h"
 
 #include <QString>
 #include <QStringList>

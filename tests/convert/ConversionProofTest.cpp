@@ -1,12 +1,12 @@
 // Converts a one-second input with every preset of every format, the way the
 // conversion run queues its tasks, and checks each output by probing it.
 
-#include "EncoderSettings.h"
-#include "FFEncode.h"
-#include "FFLoad.h"
-#include "MainThread.h"
 #include "MediaProbe.h"
 #include "common/Fixtures.h"
+#include "convert/EncoderSettings.h"
+#include "engine/FFEncode.h"
+#include "engine/FFLoad.h"
+#include "support/MainThread.h"
 
 #include <algorithm>
 #include <atomic>

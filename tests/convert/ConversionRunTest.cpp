@@ -1,10 +1,10 @@
 // The conversion run's arithmetic and its counting of task ends from several threads.
 
-#include "ConversionRun.h"
-#include "InputRowTexts.h"
+#include "convert/ConversionRun.h"
+
+#include "convert/InputRowTexts.h"
 
 #include <gtest/gtest.h>
-
 #include <thread>
 #include <vector>
 

@@ -1,8 +1,7 @@
-#include "MainThreadBridge.h"
+#include "frontend/MainThreadBridge.h"
 
 #include <QApplication>
 #include <QTemporaryDir>
-
 #include <gtest/gtest.h>
 
 // The conversion pages are tested in the real window on Qt's offscreen platform, with

@@ -1,9 +1,9 @@
 // The slide grid, the image combo box and the preview window on their own.
 
-#include "ImageComboBox.h"
-#include "PreviewWindow.h"
-#include "SlideGrid.h"
-#include "SlideGridDelegate.h"
+#include "convert/PreviewWindow.h"
+#include "ui/ImageComboBox.h"
+#include "ui/SlideGrid.h"
+#include "ui/SlideGridDelegate.h"
 
 #include <QSignalSpy>
 #include <QTest>

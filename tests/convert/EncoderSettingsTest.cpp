@@ -1,7 +1,7 @@
-#include "EncoderSettings.h"
+#include "convert/EncoderSettings.h"
 
-#include "PresetRecipes.h"
 #include "common/Fixtures.h"
+#include "convert/PresetRecipes.h"
 
 #include <filesystem>
 #include <fstream>
@@ -20,36 +20,70 @@ std::vector<std::string> ChangedFields(const TOutputOptions& o) {
     std::vector<std::string> changed;
 #define CHECK_FIELD(f)                                                                                       \
     if (!(o.f == i.f))                                                                                       \
-        changed.push_back(#f);
-    CHECK_FIELD(FileName)
-    CHECK_FIELD(FileExt) CHECK_FIELD(FileFormat) CHECK_FIELD(PacketSize) CHECK_FIELD(MuxRate) CHECK_FIELD(
-        MuxDelay) CHECK_FIELD(MuxPreload) CHECK_FIELD(AudioCodec) CHECK_FIELD(AudioPreset)
-        CHECK_FIELD(AudioDisable) CHECK_FIELD(AudioVolume) CHECK_FIELD(AudioChannels) CHECK_FIELD(
-            AudioSampleRate) CHECK_FIELD(AudioBitrate) CHECK_FIELD(AudioBitrateTolerance)
-            CHECK_FIELD(AudioLanguage) CHECK_FIELD(AudioSyncMethod) CHECK_FIELD(AudioTag) CHECK_FIELD(
-                VideoCodec) CHECK_FIELD(VideoPreset) CHECK_FIELD(VideoDisable) CHECK_FIELD(FrameRate)
-                CHECK_FIELD(FrameSize) CHECK_FIELD(AspectRatio) CHECK_FIELD(GopSize) CHECK_FIELD(
-                    VideoBitrate) CHECK_FIELD(MaxRate) CHECK_FIELD(MinRate) CHECK_FIELD(VideoBitrateTolerance)
-                    CHECK_FIELD(BufferSize) CHECK_FIELD(VideoSyncMethod) CHECK_FIELD(VideoTag) CHECK_FIELD(
-                        VideoFilters) CHECK_FIELD(VideoLanguage) CHECK_FIELD(SubtitleCodec)
-                        CHECK_FIELD(SubtitlePreset) CHECK_FIELD(SubtitleDisable) CHECK_FIELD(SubtitleLanguage)
-                            CHECK_FIELD(InputSync) CHECK_FIELD(CopyTimestamps) CHECK_FIELD(StartTime)
-                                CHECK_FIELD(RecordingTime) CHECK_FIELD(Metadata.Timestamp)
-                                    CHECK_FIELD(Metadata.Year) CHECK_FIELD(Metadata.Track)
-                                        CHECK_FIELD(Metadata.Title) CHECK_FIELD(Metadata.Author)
-                                            CHECK_FIELD(Metadata.Copyright) CHECK_FIELD(Metadata.Comment)
-                                                CHECK_FIELD(Metadata.Album) CHECK_FIELD(Metadata.Genre)
-                                                    CHECK_FIELD(TargetType) CHECK_FIELD(TargetNorm)
-                                                        CHECK_FIELD(TargetFallbackNorm) CHECK_FIELD(AudioHook)
-                                                            CHECK_FIELD(VideoInputHook)
-                                                                CHECK_FIELD(VideoOutputHook)
-                                                                    CHECK_FIELD(HookBitsPerPixel)
-                                                                        CHECK_FIELD(Join)
-                                                                            CHECK_FIELD(ExtraOptions)
-                                                                                CHECK_FIELD(Reserved1)
-                                                                                    CHECK_FIELD(Reserved2)
-#undef CHECK_FIELD
-                                                                                        return changed;
+    changed.push_back(#f)
+    CHECK_FIELD(FileName);
+    CHECK_FIELD(FileExt);
+    CHECK_FIELD(FileFormat);
+    CHECK_FIELD(PacketSize);
+    CHECK_FIELD(MuxRate);
+    CHECK_FIELD(MuxDelay);
+    CHECK_FIELD(MuxPreload);
+    CHECK_FIELD(AudioCodec);
+    CHECK_FIELD(AudioPreset);
+    CHECK_FIELD(AudioDisable);
+    CHECK_FIELD(AudioVolume);
+    CHECK_FIELD(AudioChannels);
+    CHECK_FIELD(AudioSampleRate);
+    CHECK_FIELD(AudioBitrate);
+    CHECK_FIELD(AudioBitrateTolerance);
+    CHECK_FIELD(AudioLanguage);
+    CHECK_FIELD(AudioSyncMethod);
+    CHECK_FIELD(AudioTag);
+    CHECK_FIELD(VideoCodec);
+    CHECK_FIELD(VideoPreset);
+    CHECK_FIELD(VideoDisable);
+    CHECK_FIELD(FrameRate);
+    CHECK_FIELD(FrameSize);
+    CHECK_FIELD(AspectRatio);
+    CHECK_FIELD(GopSize);
+    CHECK_FIELD(VideoBitrate);
+    CHECK_FIELD(MaxRate);
+    CHECK_FIELD(MinRate);
+    CHECK_FIELD(VideoBitrateTolerance);
+    CHECK_FIELD(BufferSize);
+    CHECK_FIELD(VideoSyncMethod);
+    CHECK_FIELD(VideoTag);
+    CHECK_FIELD(VideoFilters);
+    CHECK_FIELD(VideoLanguage);
+    CHECK_FIELD(SubtitleCodec);
+    CHECK_FIELD(SubtitlePreset);
+    CHECK_FIELD(SubtitleDisable);
+    CHECK_FIELD(SubtitleLanguage);
+    CHECK_FIELD(InputSync);
+    CHECK_FIELD(CopyTimestamps);
+    CHECK_FIELD(StartTime);
+    CHECK_FIELD(RecordingTime);
+    CHECK_FIELD(Metadata.Timestamp);
+    CHECK_FIELD(Metadata.Year);
+    CHECK_FIELD(Metadata.Track);
+    CHECK_FIELD(Metadata.Title);
+    CHECK_FIELD(Metadata.Author);
+    CHECK_FIELD(Metadata.Copyright);
+    CHECK_FIELD(Metadata.Comment);
+    CHECK_FIELD(Metadata.Album);
+    CHECK_FIELD(Metadata.Genre);
+    CHECK_FIELD(TargetType);
+    CHECK_FIELD(TargetNorm);
+    CHECK_FIELD(TargetFallbackNorm);
+    CHECK_FIELD(AudioHook);
+    CHECK_FIELD(VideoInputHook);
+    CHECK_FIELD(VideoOutputHook);
+    CHECK_FIELD(HookBitsPerPixel);
+    CHECK_FIELD(Join);
+    CHECK_FIELD(ExtraOptions);
+    CHECK_FIELD(Reserved1);
+    CHECK_FIELD(Reserved2);
+    return changed;
 }
 
 using Fields = std::vector<std::string>;

@@ -1,7 +1,7 @@
-#include "FormatCatalog.h"
+#include "convert/FormatCatalog.h"
 
-#include "OutputSelection.h"
-#include "PresetRecipes.h"
+#include "convert/OutputSelection.h"
+#include "convert/PresetRecipes.h"
 
 #include <gtest/gtest.h>
 #include <set>

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "DownloadDriver.h"
 #include "FakeVideoService.h"
 #include "Fixtures.h"
-#include "MainThread.h"
-#include "VideoResolver.h"
-#include "WinHTTP.h"
+#include "download/DownloadDriver.h"
+#include "download/VideoResolver.h"
+#include "net/WinHTTP.h"
+#include "support/MainThread.h"
 
 #include <algorithm>
 #include <filesystem>

@@ -1,4 +1,4 @@
-#include "DownloadFile.h"
+#include "download/DownloadFile.h"
 
 #include "Fixtures.h"
 

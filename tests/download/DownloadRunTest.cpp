@@ -1,6 +1,6 @@
-#include "DownloadRun.h"
+#include "download/DownloadRun.h"
 
-#include "RowTexts.h"
+#include "download/RowTexts.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
-#include "FormatChoice.h"
+#include "download/FormatChoice.h"
 
 #include "Fixtures.h"
-#include "VideoInfo.h"
-#include "VideoResolver.h"
-#include "VideoService.h"
+#include "download/VideoInfo.h"
+#include "download/VideoResolver.h"
+#include "download/VideoService.h"
 
 #include <cstdlib>
 #include <fstream>

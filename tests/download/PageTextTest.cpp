@@ -1,4 +1,4 @@
-#include "PageText.h"
+#include "download/PageText.h"
 
 #include <gtest/gtest.h>
 

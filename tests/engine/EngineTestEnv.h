@@ -1,7 +1,7 @@
 #pragma once
 
-#include "FFLoad.h"
-#include "FFLog.h"
+#include "engine/FFLoad.h"
+#include "engine/FFLog.h"
 
 #include <gtest/gtest.h>
 #include <string>

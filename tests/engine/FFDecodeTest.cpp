@@ -1,4 +1,4 @@
-#include "FFDecode.h"
+#include "engine/FFDecode.h"
 
 #include "EngineTestEnv.h"
 #include "Fixtures.h"

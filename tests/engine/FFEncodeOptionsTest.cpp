@@ -1,4 +1,4 @@
-#include "FFEncodeOptions.h"
+#include "engine/FFEncodeOptions.h"
 
 #include <gtest/gtest.h>
 

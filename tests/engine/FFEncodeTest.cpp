@@ -1,10 +1,10 @@
-#include "FFEncode.h"
+#include "engine/FFEncode.h"
 
-#include "FFDecode.h"
-#include "FFLoad.h"
 #include "Fixtures.h"
-#include "MainThread.h"
-#include "Previewer.h"
+#include "engine/FFDecode.h"
+#include "engine/FFLoad.h"
+#include "engine/Previewer.h"
+#include "support/MainThread.h"
 
 #include <algorithm>
 #include <atomic>

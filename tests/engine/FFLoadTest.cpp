@@ -1,7 +1,7 @@
-#include "FFLoad.h"
+#include "engine/FFLoad.h"
 
-#include "FFLog.h"
 #include "Fixtures.h"
+#include "engine/FFLog.h"
 
 #include <atomic>
 #include <cfenv>

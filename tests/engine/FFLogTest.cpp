@@ -1,7 +1,7 @@
-#include "FFLog.h"
+#include "engine/FFLog.h"
 
-#include "FFLoad.h"
-#include "MainThread.h"
+#include "engine/FFLoad.h"
+#include "support/MainThread.h"
 
 extern "C" {
 #include <libavutil/error.h>

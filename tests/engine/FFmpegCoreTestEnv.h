@@ -1,8 +1,8 @@
 #pragma once
 
 #include "EngineTestEnv.h"
-#include "FFmpeg.h"
 #include "Fixtures.h"
+#include "engine/FFmpeg.h"
 
 #include <string>
 

@@ -1,5 +1,5 @@
 #include "FFmpegCoreTestEnv.h"
-#include "X264Presets.h"
+#include "engine/X264Presets.h"
 
 #include <fstream>
 

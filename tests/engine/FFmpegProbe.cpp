@@ -1,5 +1,5 @@
-#include "FFHandles.h"
 #include "FFmpegCoreTestEnv.h"
+#include "engine/FFHandles.h"
 
 TProbe ProbeFile(const std::string& path) {
     const TFFEntries& ff = FF();

@@ -1,6 +1,6 @@
-#include "Previewer.h"
+#include "engine/Previewer.h"
 
-#include "MainThread.h"
+#include "support/MainThread.h"
 
 #include <atomic>
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
 // libFuzzer target: the probe the input list runs on every added file (load, facts,
 // middle-frame thumbnail, close) on arbitrary bytes.
 
-#include "FFDecode.h"
-#include "FFLoad.h"
-#include "FFLog.h"
+#include "engine/FFDecode.h"
+#include "engine/FFLoad.h"
+#include "engine/FFLog.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -1,6 +1,6 @@
-#include "HTTPDate.h"
-#include "HTTPURL.h"
-#include "WinHTTP.h"
+#include "net/HTTPDate.h"
+#include "net/HTTPURL.h"
+#include "net/WinHTTP.h"
 
 #include <cstdlib>
 #include <ctime>

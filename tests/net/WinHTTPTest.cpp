@@ -1,7 +1,7 @@
-#include "WinHTTP.h"
+#include "net/WinHTTP.h"
 
 #include "LoopbackServer.h"
-#include "MainThread.h"
+#include "support/MainThread.h"
 
 #include <algorithm>
 #include <filesystem>

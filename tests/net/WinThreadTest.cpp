@@ -1,6 +1,6 @@
-#include "WinThread.h"
+#include "net/WinThread.h"
 
-#include "MainThread.h"
+#include "support/MainThread.h"
 
 #include <atomic>
 #include <gtest/gtest.h>

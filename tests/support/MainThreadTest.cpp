@@ -1,4 +1,4 @@
-#include "MainThread.h"
+#include "support/MainThread.h"
 
 #include <atomic>
 #include <gtest/gtest.h>

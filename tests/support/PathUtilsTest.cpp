@@ -1,4 +1,4 @@
-#include "PathUtils.h"
+#include "support/PathUtils.h"
 
 #include <filesystem>
 #include <fstream>

@@ -1,4 +1,4 @@
-#include "TimeTexts.h"
+#include "support/TimeTexts.h"
 
 #include <gtest/gtest.h>
 

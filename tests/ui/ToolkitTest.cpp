@@ -1,6 +1,6 @@
-#include "ImageButton.h"
-#include "PageControl.h"
-#include "SkinForm.h"
+#include "ui/ImageButton.h"
+#include "ui/PageControl.h"
+#include "ui/SkinForm.h"
 
 #include <QApplication>
 #include <QMouseEvent>
