@@ -86,12 +86,7 @@ protected:
     QString Link(const std::string& id) const { return QString::fromStdString(service.Link(id)); }
     void AddVideo(const std::string& id, const std::string& title, std::map<int, Answer> formats,
                   std::string bytes = {}) {
-        FakeVideoService::Video v;
-        v.Id = id;
-        v.Title = title;
-        v.Formats = std::move(formats);
-        v.Bytes = std::move(bytes);
-        service.Add(v);
+        service.Add(id, title, std::move(formats), std::move(bytes));
     }
     bool WaitForPage(TWizardPage page, int ms = 30000) {
         return QTest::qWaitFor([&] { return wizard->CurrentPage() == page; }, ms);

@@ -53,12 +53,7 @@ protected:
 
     void AddVideo(const std::string& id, const std::string& title, std::map<int, Answer> formats,
                   std::string bytes = {}) {
-        FakeVideoService::Video v;
-        v.Id = id;
-        v.Title = title;
-        v.Formats = std::move(formats);
-        v.Bytes = std::move(bytes);
-        service.Add(v);
+        service.Add(id, title, std::move(formats), std::move(bytes));
     }
 
     // download --out <out> with the options, then the links of the ids.

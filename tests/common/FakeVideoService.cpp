@@ -183,3 +183,13 @@ LoopbackServer::Reply FakeVideoService::file(const std::string& id, int format) 
         r.size = static_cast<std::int64_t>(r.body.size());
     return r;
 }
+
+void FakeVideoService::Add(const std::string& id, const std::string& title, std::map<int, Answer> formats,
+                           std::string bytes) {
+    Video video;
+    video.Id = id;
+    video.Title = title;
+    video.Formats = std::move(formats);
+    video.Bytes = std::move(bytes);
+    Add(video);
+}

@@ -41,6 +41,9 @@ public:
     FakeVideoService();
 
     void Add(const Video& video);
+    // A video of the given title and formats, serving bytes (made-up ones when empty).
+    void Add(const std::string& id, const std::string& title, std::map<int, Answer> formats,
+             std::string bytes = {});
     std::string Host() const;                      // "127.0.0.1:PORT"
     std::string Link(const std::string& id) const; // the page link a user pastes
     // The bytes served for a video in a format.
