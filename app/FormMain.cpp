@@ -145,6 +145,7 @@ void TFormMain::CreateDownloadPages() {
     hooks.PostNextLink = [this] { PostPrivateMessage(pmNextLink); };
     hooks.PostNextQuality = [this] { PostPrivateMessage(pmRetryQuality); };
     hooks.RunEnded = [this](bool cancelled) {
+        Wizard->DismissRunQuestion();
         Wizard->ShowDownloadSummary();
         if (cancelled)
             Wizard->UpdatePageTexts();

@@ -5,6 +5,7 @@
 #include "frontend/ClickLabel.h"
 #include "ui/ImageButton.h"
 #include "ui/PageControl.h"
+#include "ui/ReportList.h"
 #include "ui/SlideGrid.h"
 
 #include <QCheckBox>
@@ -145,6 +146,7 @@ void buildConvertingPage(TFormMain& form, TConversionPageWidgets& p, QSize size)
     p.ListViewConverting =
         reportList(page, "ListViewConverting", {0, 0, w, 190},
                    {"Name", "Duration", "Status", "Progress", "Path"}, {240, 80, 95, 95, 300});
+    FitReportColumns(p.ListViewConverting);
     p.LabelCurrentFileTitle =
         place<QLabel>(page, "LabelCurrentFileTitle", {8, 200, 110, 18}, "Current file:");
     p.LabelCurrentFile = place<QLabel>(page, "LabelCurrentFile", {120, 200, w - 128, 18}, "...");
@@ -222,6 +224,7 @@ void buildDownloadingPage(TFormMain& form, TDownloadPageWidgets& p, QSize size) 
     p.ListViewURLDownload =
         reportList(page, "ListViewURLDownload", {0, 0, w, 220},
                    {"Name", "Status", "Size", "Speed", "Progress", "URL"}, {200, 90, 70, 70, 60, 200});
+    FitReportColumns(p.ListViewURLDownload);
     struct Row {
         const char* title;
         QLabel* TDownloadPageWidgets::*label;

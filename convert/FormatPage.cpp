@@ -8,8 +8,12 @@
 #include <QStackedWidget>
 
 namespace {
-constexpr QRect kPresetsCaption(10, 134, 60, 20);
-constexpr QRect kPresetsStack(72, 132, 440, 24);
+// The label stands above its list so the list spans the page: device captions run to
+// about 480 pixels at the default font.
+constexpr QRect kPresetsCaption(10, 122, 200, 15);
+constexpr int kPresetsTop = 137;
+constexpr int kPresetsMargin = 8;
+constexpr int kPresetsHeight = 24;
 
 QString text(std::string_view view) {
     return QString::fromUtf8(view.data(), static_cast<int>(view.size()));
@@ -43,13 +47,14 @@ TFormatPage::TFormatPage(const TFormatPageWidgets& widgets, TGlobalVars& globals
 }
 
 void TFormatPage::CreatePresetLists() {
+    const int listWidth = widgets_.RzPageControlToFormat->PageSize().width() - 2 * kPresetsMargin;
     for (int c = 0; c < kFormatClassCount; ++c) {
         QWidget* page = widgets_.ClassPages()[c];
         auto* caption = new QLabel(QStringLiteral("Presets:"), page);
         caption->setGeometry(kPresetsCaption);
         stacks_[c] = new QStackedWidget(page);
         stacks_[c]->setObjectName(QStringLiteral("StackPresets") + text(FormatClassName(TFormatClass(c))));
-        stacks_[c]->setGeometry(kPresetsStack);
+        stacks_[c]->setGeometry(kPresetsMargin, kPresetsTop, listWidth, kPresetsHeight);
     }
     // Filled once with every caption, image 0 and no indentation (the lists have no images).
     for (const TFormatInfo& format : AllFormats()) {

@@ -63,8 +63,10 @@ void TDownloadPage::NextQuality() {
 }
 
 void TDownloadPage::AbortTransfers() {
-    if (driver_)
-        driver_->Cancel();
+    if (!driver_ || !driver_->Running())
+        return;
+    Log("The downloading was cancelled by the user.");
+    driver_->Cancel();
 }
 
 void TDownloadPage::Close() {

@@ -2,7 +2,10 @@
 
 #include "frontend/ApplicationTitle.h"
 
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QPushButton>
+#include <QSpacerItem>
 #include <array>
 #include <utility>
 
@@ -35,6 +38,22 @@ const KindRow& kindRow(TMsgDlgType kind) {
     return kKinds.back();
 }
 
+// Room the window manager takes beside the title text: its icon and three title buttons.
+constexpr int kTitleBarChrome = 140;
+
+// A short message makes a narrow box, and the window manager then cuts the caption; a spacer
+// under the grid keeps the box wide enough for its caption in a bold title font.
+void KeepCaptionVisible(QMessageBox& box) {
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (!grid)
+        return;
+    QFont titleFont = box.font();
+    titleFont.setBold(true);
+    const int width = QFontMetrics(titleFont).horizontalAdvance(box.windowTitle()) + kTitleBarChrome;
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
+                  grid->columnCount());
+}
+
 } // namespace
 
 QMessageBox::StandardButton RunMessageBox(QWidget* parent, const TMessageRequest& request) {
@@ -51,6 +70,7 @@ QMessageBox::StandardButton RunMessageBox(QWidget* parent, const TMessageRequest
                 button->setText(caption);
         }
     }
+    KeepCaptionVisible(box);
     box.exec();
     return box.standardButton(box.clickedButton());
 }

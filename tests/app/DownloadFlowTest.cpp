@@ -2,6 +2,7 @@
 #include "FakeVideoService.h"
 #include "Fixtures.h"
 #include "GalleryShot.h"
+#include "app/FormLog.h"
 #include "app/Wizard.h"
 #include "convert/InputListPage.h"
 #include "download/DownloadPage.h"
@@ -18,9 +19,12 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 #include <filesystem>
 #include <fstream>
@@ -54,6 +58,8 @@ protected:
         qputenv("NO_PROXY", "*");
         qputenv(kVideoServiceVariable, QByteArray::fromStdString(service.Host()));
         fut = std::make_unique<FormUnderTest>(kEdition);
+        log = std::make_unique<TFormLog>(fut->services.Bundle());
+        fut->form->SetLogWindow(log.get());
         ASSERT_TRUE(fut->form->FormCreate());
         form = fut->form.get();
         wizard = form->Wizard;
@@ -98,6 +104,7 @@ protected:
     FakeVideoService service;
     QTemporaryDir scratch;
     std::unique_ptr<FormUnderTest> fut;
+    std::unique_ptr<TFormLog> log;
     TFormMain* form = nullptr;
     TWizard* wizard = nullptr;
     TLinkPageWidgets* links = nullptr;
@@ -285,10 +292,41 @@ TEST_F(DownloadFlow, CancelDuringTheFirstDownload) {
     EXPECT_EQ(summary->LabelURLFailed->text(), "2");
     EXPECT_EQ(wizard->ActionNext->text(), "Finish");
     EXPECT_TRUE(FilesInOut().isEmpty());
+    EXPECT_TRUE(log->MemoLog->toPlainText().contains("The downloading was cancelled by the user."));
 
     summary->ButtonConvertDownloaded->click();
     EXPECT_EQ(dialogs->Shown.back().Message, "No file downloaded! Please try again.");
     EXPECT_EQ(wizard->CurrentPage(), TWizardPage::Step7);
+}
+
+// The run ends while its cancel question is open: the question closes unanswered and the
+// summary counts the finished download.
+TEST_F(DownloadFlow, TheCancelQuestionClosesWhenTheRunEnds) {
+    AddVideo("quick", "Quick", {{18, Answer::File}});
+    ToLinkPage();
+    Paste(Link("quick"));
+    wizard->ActionNext->trigger();
+    ASSERT_EQ(wizard->CurrentPage(), TWizardPage::Step6);
+    form->show();
+    dialogs->RealBoxes = true;
+    // Should the box stay open, the test fails instead of waiting for a user.
+    bool leftOpen = false;
+    QTimer::singleShot(10000, form, [this, &leftOpen] {
+        for (QMessageBox* box : form->findChildren<QMessageBox*>())
+            if (box->isVisible()) {
+                leftOpen = true;
+                box->button(QMessageBox::No)->click();
+            }
+    });
+    wizard->ActionExit->trigger();
+    dialogs->RealBoxes = false;
+    EXPECT_FALSE(leftOpen);
+    EXPECT_EQ(dialogs->Shown.back().Message, "Do you really want to cancel the downloading?");
+    EXPECT_EQ(wizard->CurrentPage(), TWizardPage::Step7);
+    EXPECT_EQ(summary->LabelURLSucedded->text(), "1");
+    EXPECT_EQ(FilesInOut(), QStringList{"Quick.mp4"});
+    for (QMessageBox* box : form->findChildren<QMessageBox*>())
+        EXPECT_FALSE(box->isVisible()) << qPrintable(box->text());
 }
 
 TEST_F(DownloadFlow, ClosingTheWindowDuringATransferLeavesNoPartialFile) {

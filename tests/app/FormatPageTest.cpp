@@ -10,6 +10,8 @@
 
 #include <QAction>
 #include <QLineEdit>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 
 namespace {
 
@@ -138,6 +140,27 @@ TEST_F(FormatPageTest, TheChosenClassAndFormatShowAtAGlanceWithTheRealPictures) 
         for (int other = 0; other < kFormatClassCount; ++other)
             EXPECT_EQ(form->Pages.Format.ClassButtons()[other]->isChecked(), other == c.Class);
         GalleryShot(form, c.Shot);
+    }
+}
+
+// Captions were cut in the closed list (the iPod ones lost their audio bit rate); every
+// caption of every format fits the list's text field, and the list stays above the folder row.
+TEST_F(FormatPageTest, EveryPresetCaptionFitsItsClosedList) {
+    ToFormatPage();
+    form->show();
+    for (const TFormatInfo& format : AllFormats()) {
+        TImageComboBox* list = page->PresetList(format.Id);
+        QStyleOptionComboBox option;
+        option.initFrom(list);
+        option.rect = QRect(QPoint(), list->parentWidget()->size());
+        const QRect field =
+            list->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, list);
+        for (int i = 0; i < list->count(); ++i)
+            EXPECT_LE(list->fontMetrics().horizontalAdvance(list->itemText(i)), field.width())
+                << list->itemText(i).toStdString();
+        const QPoint bottom =
+            list->parentWidget()->mapTo(form->TabSheetStep2, QPoint(0, list->parentWidget()->height()));
+        EXPECT_LT(bottom.y(), form->Pages.Format.EditOutputDir->y() - 20) << format.Name;
     }
 }
 

@@ -4,6 +4,7 @@
 #include "common/FakeServices.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QPushButton>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -38,6 +39,27 @@ TEST(MessageDialog, CustomCaptionsReplaceTheButtonsInOrderAndEmptyOnesKeepTheirs
     seen.sort();
     EXPECT_EQ(seen, (QStringList{"&No", "&Retry later", "Cancel"}));
     EXPECT_EQ(icon, QMessageBox::Warning);
+}
+
+// A window manager's title bar holds an icon and three buttons beside the caption; a box sized
+// for its short message alone had its caption cut to "Vantole... onverter".
+TEST(MessageDialog, ShortMessageBoxIsWideEnoughForItsCaptionAndTheTitleButtons) {
+    const QString caption = "Vantoleaf Video Converter - media wizard edition";
+    int width = 0;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        width = box->width();
+        box->buttons().first()->click();
+    });
+    RunMessageBox(nullptr, {"Are you sure to quit now?",
+                            caption,
+                            TMsgDlgType::mtConfirmation,
+                            {},
+                            QMessageBox::Yes | QMessageBox::No});
+    QFont bold = QApplication::font();
+    bold.setBold(true);
+    EXPECT_GE(width, QFontMetrics(bold).horizontalAdvance(caption) + 100);
 }
 
 TEST(MessageDialog, EachKindPlaysItsSoundBeforeTheBoxShows) {
