@@ -1,5 +1,6 @@
 #include "app/DesktopServices.h"
 
+#include "app/DesktopShell.h"
 #include "frontend/MessageDialog.h"
 
 #include <QApplication>
@@ -7,18 +8,12 @@
 #include <QDBusConnection>
 #include <QDBusInterface>
 #include <QDBusReply>
-#include <QDesktopServices>
 #include <QFileDialog>
-#include <QProcess>
 #include <QSoundEffect>
-#include <QStandardPaths>
 #include <QUrl>
 #include <array>
 
 namespace {
-
-// How long the desktop's opener may take to say that nothing can open a target.
-constexpr int kOpenerAnswerMs = 3000;
 
 class DesktopDialogs final : public IDialogService {
 public:
@@ -48,28 +43,6 @@ public:
 
     QStringList OpenFileNames(QWidget* parent, const TFileDialogRequest& request) override {
         return QFileDialog::getOpenFileNames(parent, request.Caption, request.Folder, request.Filter);
-    }
-};
-
-class DesktopShell final : public IShellService {
-public:
-    bool OpenWithShell(const QString& target) override {
-        const QUrl url = QUrl::fromUserInput(target);
-        const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
-        if (opener.isEmpty())
-            return QDesktopServices::openUrl(url);
-        // The opener ends at once, and with an error, when nothing can open the target;
-        // a program it starts may run on.
-        auto* process = new QProcess(qApp);
-        QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
-        process->start(opener, {url.toString()});
-        if (!process->waitForStarted()) {
-            delete process;
-            return false;
-        }
-        if (!process->waitForFinished(kOpenerAnswerMs))
-            return true;
-        return process->exitStatus() == QProcess::NormalExit && process->exitCode() == 0;
     }
 };
 
@@ -131,7 +104,7 @@ private:
 } // namespace
 
 TDesktopServices::TDesktopServices()
-    : dialogs_(std::make_unique<DesktopDialogs>()), shell_(std::make_unique<DesktopShell>()),
+    : dialogs_(std::make_unique<DesktopDialogs>()), shell_(std::make_unique<TDesktopShell>()),
       sound_(std::make_unique<DesktopSound>()), power_(std::make_unique<LogindPower>()) {}
 
 TDesktopServices::~TDesktopServices() = default;

@@ -4,6 +4,7 @@
 
 #include <QFontMetrics>
 #include <QGridLayout>
+#include <QPointer>
 #include <QPushButton>
 #include <QSpacerItem>
 #include <array>
@@ -94,9 +95,14 @@ void Notice(TServices& services, QWidget* parent, const QString& message) {
 }
 
 void OpenWithShell(TServices& services, QWidget* parent, const QString& target) {
-    if (!services.Shell.OpenWithShell(target))
-        ErrorBox(services, parent,
+    // The answer may come after the asking window has closed; then nobody is told.
+    QPointer<QWidget> owner(parent);
+    services.Shell.OpenWithShell(target, [services, owner, hadOwner = parent != nullptr, target]() mutable {
+        if (hadOwner && !owner)
+            return;
+        ErrorBox(services, owner,
                  QStringLiteral("Cannot open \"%1\": no program is set up to open it.").arg(target));
+    });
 }
 
 void ErrorBox(TServices& services, QWidget* parent, const QString& message) {

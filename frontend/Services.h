@@ -3,6 +3,7 @@
 #include <QMessageBox>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 class QWidget;
 
@@ -46,9 +47,10 @@ public:
 class IShellService {
 public:
     virtual ~IShellService() = default;
-    // Opens a document, folder or web address in its default program; false when no
-    // program could be started for it.
-    virtual bool OpenWithShell(const QString& target) = 0;
+    // Opens a document, folder or web address in its default program without waiting for
+    // it. failed runs on the main thread, at once or a moment later, when no program could
+    // open the target.
+    virtual void OpenWithShell(const QString& target, std::function<void()> failed) = 0;
 };
 
 enum class TSystemSound { Default, Exclamation, Hand, Question };

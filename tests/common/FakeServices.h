@@ -88,9 +88,10 @@ class FakeShell final : public IShellService {
 public:
     QStringList Opened;
     bool Fails = false; // no program can open anything
-    bool OpenWithShell(const QString& target) override {
+    void OpenWithShell(const QString& target, std::function<void()> failed) override {
         Opened << target;
-        return !Fails;
+        if (Fails)
+            failed();
     }
 };
 
