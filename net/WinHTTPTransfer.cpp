@@ -314,18 +314,24 @@ int WinHTTPTransfer::onProgress(void* self, curl_off_t, curl_off_t dlnow, curl_o
 
 // The receive and send time-outs are the longest quiet interval of the transfer.
 bool WinHTTPTransfer::watchdog(curl_off_t dlnow, curl_off_t ultotal, curl_off_t ulnow) {
-    const auto now = Clock::now();
     if (dlnow != lastDown_ || ulnow != lastUp_) {
         lastDown_ = dlnow;
         lastUp_ = ulnow;
-        lastActivity_ = now;
+        lastActivity_ = Clock::now();
     }
     // Blocks held back by the progress interval are reported once the data pauses.
     if (run_.body && !comparing_ && run_.bytesRead != reportedBytes_ && progressDue())
         reportProgress();
     const bool sending = ultotal > 0 && ulnow < ultotal;
     const std::uint32_t limitMs = sending ? http_.Timeouts.SendTimeout : http_.Timeouts.ReceiveTimeout;
-    return limitMs == 0 || now - lastActivity_ <= std::chrono::milliseconds(limitMs);
+    return limitMs == 0 || Clock::now() - lastActivity_ <= std::chrono::milliseconds(limitMs);
+}
+
+void WinHTTPTransfer::onMainThread(const std::function<void()>& call) {
+    const auto start = Clock::now();
+    http_.synchronize(call);
+    // The main thread's time is no silence of the network: the quiet interval is moved past it.
+    lastActivity_ += Clock::now() - start;
 }
 
 bool WinHTTPTransfer::headerLine(std::string_view line) {
@@ -390,7 +396,7 @@ bool WinHTTPTransfer::finalHeaders() {
                 realm = challenge->substr(start + 2, challenge->size() - start - 3);
         }
         bool tryAgain = false;
-        http_.synchronize([&] { http_.OnPasswordRequest(&http_, realm, tryAgain); });
+        onMainThread([&] { http_.OnPasswordRequest(&http_, realm, tryAgain); });
         loginFromProperties_ = true;
         if (tryAgain) {
             next_ = Next::Resend;
@@ -399,7 +405,7 @@ bool WinHTTPTransfer::finalHeaders() {
     }
     if (code == 407 && http_.OnProxyAuthenticationRequest) {
         bool tryAgain = false;
-        http_.synchronize([&] {
+        onMainThread([&] {
             http_.OnProxyAuthenticationRequest(&http_, http_.Proxy.ProxyUsername, http_.Proxy.ProxyPassword,
                                                tryAgain);
         });
@@ -450,7 +456,7 @@ void WinHTTPTransfer::raiseHeaderInfo() {
     const TDateTime lastModified = HTTPDateToLocal(text("Last-Modified"));
     const TDateTime expires = HTTPDateToLocal(text("Expires"));
     const std::int64_t length = run_.contentLength + run_.resumeFrom;
-    http_.synchronize([&] {
+    onMainThread([&] {
         http_.OnHeaderInfo(&http_, run_.status, block_.raw, run_.contentType, language, encoding, length,
                            location, date, lastModified, expires, etag, run_.continueDownload);
     });
@@ -538,7 +544,7 @@ void WinHTTPTransfer::reportProgress() {
         return;
     lastReport_ = Clock::now();
     reportedBytes_ = run_.bytesRead;
-    http_.synchronize([&] {
+    onMainThread([&] {
         const TWinHTTPProgress p = ComputeProgress(
             run_.resumeFrom, run_.contentLength, run_.bytesRead,
             std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - run_.startTick));

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdint>
 #include <exception>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -48,6 +49,8 @@ private:
     bool progressDue() const;
     void reportProgress();
     bool watchdog(curl_off_t dlnow, curl_off_t ultotal, curl_off_t ulnow);
+    // Raises an event on the main thread and waits for it.
+    void onMainThread(const std::function<void()>& call);
     std::string resolveLocation(const std::string& location) const;
     std::size_t blockSize() const;
     // Runs a callback's work, turning a stop request or an exception into a failed return.

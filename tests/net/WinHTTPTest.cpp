@@ -992,3 +992,27 @@ TEST_F(WinHTTPTest, ImmediateAbortThenANewStartToTheSameFile) {
     EXPECT_EQ(rec.Sequence(), "Aborted,Done");
     EXPECT_TRUE(ReadFile(out) == Pattern(100000)); // the stopped run removed its file, not the new one
 }
+
+TEST_F(WinHTTPTest, TheQuietLimitCountsOnlyNetworkSilence) {
+    LoopbackServer server([](const Request&) {
+        Reply r;
+        r.body = Pattern(200000);
+        r.stallAfter = 50000, r.stallFor = 300ms;
+        return r;
+    });
+    TWinHTTP h;
+    h.Timeouts.ReceiveTimeout = 600;
+    h.ProgressIntervalMs = 100;
+    Recorder rec(h);
+    // A window that is busy for longer than the limit while the server pauses for less.
+    bool blocked = false;
+    h.OnProgress = [&](TCustomWinHTTP*, const std::string&, std::int64_t, std::int64_t read, std::int64_t,
+                       std::int64_t, std::uint8_t, float, THTTPStream*) {
+        if (!blocked && read >= 50000) {
+            blocked = true;
+            std::this_thread::sleep_for(1500ms);
+        }
+    };
+    Fetch(h, rec, server.URL("/pause"));
+    EXPECT_EQ(rec.Sequence(), "Done");
+}
