@@ -156,25 +156,28 @@ void TCustomWinHTTP::completion() {
     const std::shared_ptr<Run> run = currentRun();
     if (run->stopped)
         return;
+    // A handler may destroy this component; from then on only these locals are touched.
+    const std::shared_ptr<const std::atomic<bool>> destroyed = thread_->DestroyingFlag();
     bool deleteOutput = false;
     // Whatever a handler does, the transfer ends here: its file is released and the
     // component takes the next start.
     const auto finish = [&] {
         releaseBody(*run, deleteOutput);
-        started_ = false;
+        if (!*destroyed)
+            started_ = false;
     };
     try {
-        raiseOutcome(*run, deleteOutput);
+        raiseOutcome(*run, deleteOutput, *destroyed);
     } catch (...) {
         finish();
         throw;
     }
     finish();
-    if (!run->continueDownload && !run->anyErrorRaised && OnDoneInterrupted)
+    if (!*destroyed && !run->continueDownload && !run->anyErrorRaised && OnDoneInterrupted)
         OnDoneInterrupted(this);
 }
 
-void TCustomWinHTTP::raiseOutcome(Run& run, bool& deleteOutput) {
+void TCustomWinHTTP::raiseOutcome(Run& run, bool& deleteOutput, const std::atomic<bool>& destroyed) {
     if (run.anyErrorRaised || !run.continueDownload)
         return; // a failed job was reported already; an interruption is reported last
     if (run.body)
@@ -183,7 +186,7 @@ void TCustomWinHTTP::raiseOutcome(Run& run, bool& deleteOutput) {
         (!run.lengthKnown || !run.body || run.bytesRead == run.contentLength)) {
         if (!run.body) {
             raiseAnyError(run);
-            if (OnOutputFileError)
+            if (!destroyed && OnOutputFileError)
                 OnOutputFileError(this);
             return;
         }
@@ -205,5 +208,6 @@ void TCustomWinHTTP::raiseOutcome(Run& run, bool& deleteOutput) {
         if (OnHTTPError)
             OnHTTPError(this, run.status, run.body.get());
     }
-    raiseAnyError(run);
+    if (!destroyed)
+        raiseAnyError(run);
 }

@@ -165,7 +165,8 @@ private:
 
     void transferJob();
     void completion();
-    void raiseOutcome(Run& run, bool& deleteOutput);
+    // Stops raising events once destroyed is set (by a handler that destroyed the component).
+    void raiseOutcome(Run& run, bool& deleteOutput, const std::atomic<bool>& destroyed);
     void raiseAnyError(Run& run);
     void waitTimeoutExpired(bool& terminateThread);
     // Closes the body stream and, when deleteOutput, deletes the output file.

@@ -110,6 +110,8 @@ public:
     // The owner calls this first in its own destructor: from then on nothing calls into it.
     void BeginDestroy() { *destroying_ = true; }
     bool Destroying() const { return *destroying_; }
+    // The flag itself, for code that must outlive the owner it may see destroyed.
+    std::shared_ptr<const std::atomic<bool>> DestroyingFlag() const { return destroying_; }
     // Stops a run in progress at once and waits for it to end, so the owner may go away
     // (a run delivering the call we are in cannot end first; it frees itself later).
     void StopRun();

@@ -1016,3 +1016,41 @@ TEST_F(WinHTTPTest, TheQuietLimitCountsOnlyNetworkSilence) {
     Fetch(h, rec, server.URL("/pause"));
     EXPECT_EQ(rec.Sequence(), "Done");
 }
+
+TEST_F(WinHTTPTest, AHandlerMayDestroyTheComponentThatRaisedIt) {
+    LoopbackServer server([](const Request& req) {
+        Reply r;
+        r.body = Pattern(20000);
+        if (req.target == "/missing")
+            r.status = 404, r.reason = "Not Found";
+        return r;
+    });
+    // Each outcome handler in turn drops its component, the way an owner resets its pointer.
+    const auto destroyedIn = [&](const std::string& url, const std::string& output,
+                                 const std::function<void(TCustomWinHTTP&, std::function<void()>)>& hook) {
+        auto h = std::make_unique<TWinHTTP>();
+        h->URL = url;
+        if (!output.empty())
+            h->OutputFileName = (dir_ / output).string();
+        hook(*h, [&] { h.reset(); });
+        h->Start();
+        return PumpUntil([&] { return !h; });
+    };
+    EXPECT_TRUE(destroyedIn(server.URL("/page"), "", [](TCustomWinHTTP& h, std::function<void()> drop) {
+        h.OnDone = [drop](TCustomWinHTTP*, const std::string&, std::int64_t, THTTPStream*) { drop(); };
+    }));
+    EXPECT_TRUE(
+        destroyedIn(server.URL("/page"), "done.bin", [](TCustomWinHTTP& h, std::function<void()> drop) {
+            h.OnDone = [drop](TCustomWinHTTP*, const std::string&, std::int64_t, THTTPStream*) { drop(); };
+        }));
+    EXPECT_EQ(ReadFile(dir_ / "done.bin"), Pattern(20000));
+    EXPECT_TRUE(destroyedIn(server.URL("/missing"), "", [](TCustomWinHTTP& h, std::function<void()> drop) {
+        h.OnHTTPError = [drop](TCustomWinHTTP*, int, THTTPStream*) { drop(); };
+    }));
+    EXPECT_TRUE(destroyedIn(server.URL("/page"), "no such dir/out.bin",
+                            [](TCustomWinHTTP& h, std::function<void()> drop) {
+                                h.OnAnyError = [drop](TCustomWinHTTP*) { drop(); };
+                            }));
+    // The stopped workers end on their own.
+    EXPECT_TRUE(PumpUntil([&] { return TEventWinThread::LiveCount() == live_; }));
+}
