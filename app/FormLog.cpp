@@ -5,13 +5,17 @@
 #include "app/Settings.h"
 #include "engine/FFLog.h"
 #include "frontend/MessageDialog.h"
+#include "ui/WindowPlacement.h"
 
 #include <QEvent>
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QShowEvent>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -81,6 +85,12 @@ void TFormLog::SetPlacementStore(PlacementFn load, PlacementFn save) {
 
 void TFormLog::AppendLogLine(const QString& text) {
     MemoLog->appendPlainText(text);
+    ShowNewestLine();
+}
+
+void TFormLog::ShowNewestLine() {
+    MemoLog->horizontalScrollBar()->setValue(0);
+    MemoLog->verticalScrollBar()->setValue(MemoLog->verticalScrollBar()->maximum());
 }
 
 void TFormLog::FFLoggerLog(std::uint64_t threadId, const QString& message, int level) {
@@ -129,6 +139,8 @@ void TFormLog::showEvent(QShowEvent* event) {
         loadPlacement_(this);
     PanelBottomResize();
     QDialog::showEvent(event);
+    // Lines that came while hidden were laid out for no width; they are placed once shown.
+    QTimer::singleShot(0, this, &TFormLog::ShowNewestLine);
 }
 
 void TFormLog::hideEvent(QHideEvent* event) {
@@ -152,7 +164,15 @@ void AttachLogWindow(TFormMain& form, TFormLog& log) {
     form.SetLogWindow(&log);
     TGlobalVars& globals = form.Globals();
     log.SetPlacementStore(
-        [&globals](QWidget* window) { LoadPlacement("FormLog", window, SettingsFilePath(globals)); },
+        [&globals, &form](QWidget* window) {
+            const QString file = SettingsFilePath(globals);
+            if (HasPlacement("FormLog", file))
+                LoadPlacement("FormLog", window, file);
+            else if (const QScreen* screen = form.screen(); screen && form.isVisible())
+                // First shown: beside the main window, not over its buttons.
+                window->move(PlaceBeside(form.frameGeometry(), WithFrameAllowance(window->size()),
+                                         screen->availableGeometry()));
+        },
         [&globals](QWidget* window) { SavePlacement("FormLog", window, SettingsFilePath(globals)); });
     // Lines arrive on the main thread; one that comes after the window is gone is dropped.
     QPointer<TFormLog> target(&log);

@@ -43,6 +43,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The newest line in view, read from its start.
+    void ShowNewestLine();
+
     TServices services_;
     PlacementFn loadPlacement_;
     PlacementFn savePlacement_;

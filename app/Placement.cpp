@@ -36,6 +36,12 @@ void LoadPlacement(const QString& section, QWidget* window, const QString& fileP
                                                : (window->windowState() & ~Qt::WindowMaximized));
 }
 
+bool HasPlacement(const QString& section, const QString& filePath) {
+    const TIniFile ini(filePath.toStdString());
+    const std::string s = section.toStdString();
+    return ini.ValueExists(s, "x") && ini.ValueExists(s, "y");
+}
+
 void SavePlacement(const QString& section, QWidget* window, const QString& filePath) {
     TIniFile ini(filePath.toStdString());
     const std::string s = section.toStdString();

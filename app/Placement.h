@@ -25,6 +25,9 @@ QPoint ClampPlacement(const TPlacement& placement, const QSize& screen);
 // primary screen. The window's size is not changed.
 void LoadPlacement(const QString& section, QWidget* window, const QString& filePath);
 
+// Whether the file holds a position for section.
+bool HasPlacement(const QString& section, const QString& filePath);
+
 // Writes the window's x, y, height, width and maximized state into section.
 // Throws std::runtime_error when the file cannot be written.
 void SavePlacement(const QString& section, QWidget* window, const QString& filePath);

@@ -37,8 +37,3 @@ private:
 // Makes the engine's previewers draw in TPreviewWindow beside the given main window
 // (once, on the main thread).
 void InstallPreviewWindow(QWidget* beside);
-
-// Where a window of the given frame size goes beside anchor (a frame rectangle) within
-// the screen area: right of it, else left, else below, else above; else the screen's
-// corner farthest from the anchor's centre.
-QPoint PlaceBeside(const QRect& anchor, QSize size, const QRect& screen);

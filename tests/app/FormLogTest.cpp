@@ -3,9 +3,11 @@
 #include "GalleryShot.h"
 #include "common/FakeServices.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -107,6 +109,22 @@ TEST_F(FormLogTest, ShowingAndHidingRestoreAndStorePlacement) {
     log.ButtonOK->click();
     EXPECT_FALSE(log.isVisible());
     EXPECT_EQ(saves, 1);
+}
+
+// Lines arrive while the window is hidden; shown, it reads from their start and shows
+// the newest at the bottom.
+TEST_F(FormLogTest, LongLinesShowFromTheirStartWithTheNewestInView) {
+    log.resize(455, 182);
+    for (int i = 0; i < 30; ++i)
+        log.AppendLogLine(QStringLiteral("#1.3: line %1 ").arg(i) + QString(200, 'x'));
+    log.show();
+    QApplication::processEvents();
+    EXPECT_EQ(log.MemoLog->horizontalScrollBar()->value(), 0);
+    EXPECT_EQ(log.MemoLog->verticalScrollBar()->value(), log.MemoLog->verticalScrollBar()->maximum());
+    log.AppendLogLine("#1.3: one more " + QString(200, 'y'));
+    QApplication::processEvents();
+    EXPECT_EQ(log.MemoLog->horizontalScrollBar()->value(), 0);
+    EXPECT_EQ(log.MemoLog->verticalScrollBar()->value(), log.MemoLog->verticalScrollBar()->maximum());
 }
 
 } // namespace
