@@ -69,7 +69,9 @@ std::shared_ptr<TCustomWinHTTP::Run> TCustomWinHTTP::currentRun() const {
 }
 
 std::string TCustomWinHTTP::OutputFileError() const {
-    return currentRun()->outputError;
+    const std::shared_ptr<Run> run = currentRun();
+    std::lock_guard g(run->outputLock);
+    return run->outputError;
 }
 
 bool TCustomWinHTTP::StartFrom(std::int64_t ResumeFrom, std::int64_t RangeEnd, bool Wait) {

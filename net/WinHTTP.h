@@ -147,13 +147,13 @@ private:
         std::string contentType;
         std::unique_ptr<THTTPStream> body;
         bool fileOpened = false;
-        std::string outputError;               // why the output file failed
+        std::string outputError;               // why the output file failed (outputLock)
         std::atomic<bool> deleteOutput{false}; // given to Abort
         bool memoryBody = false;
         bool continueDownload = true;
         bool stopped = false;        // the stop step ended this run
         bool anyErrorRaised = false; // main thread: OnAnyError went out for this run
-        std::mutex outputLock;       // guards outputPath and cleanedUp
+        std::mutex outputLock;       // guards outputError, outputPath and cleanedUp
         std::string outputPath;      // the file this run opened
         bool cleanedUp = false;      // the output was handed to a clean-up
 

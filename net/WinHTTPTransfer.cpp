@@ -524,8 +524,10 @@ bool WinHTTPTransfer::takeBlock(const char* data, std::size_t size) {
         return true;
     }
     if (!run_.body->Write(data, size)) {
-        if (const auto* file = dynamic_cast<const THTTPFileStream*>(run_.body.get()))
+        if (const auto* file = dynamic_cast<const THTTPFileStream*>(run_.body.get())) {
+            std::lock_guard g(run_.outputLock);
             run_.outputError = file->Error();
+        }
         run_.readFailed = true;
         return false;
     }

@@ -1054,3 +1054,20 @@ TEST_F(WinHTTPTest, AHandlerMayDestroyTheComponentThatRaisedIt) {
     // The stopped workers end on their own.
     EXPECT_TRUE(PumpUntil([&] { return TEventWinThread::LiveCount() == live_; }));
 }
+
+TEST_F(WinHTTPTest, TheOutputFileErrorMayBeAskedForWhileTheWorkerSetsIt) {
+    LoopbackServer server(Serving(Pattern(100000)));
+    TWinHTTP h;
+    Recorder rec(h);
+    h.URL = server.URL("/video");
+    h.OutputFileName = (dir_ / "no such dir" / "video.bin").string();
+    h.Start();
+    // Asked from the main thread at any moment, as a window's timer would.
+    std::string seen;
+    const auto until = std::chrono::steady_clock::now() + 10s;
+    while (seen.empty() && std::chrono::steady_clock::now() < until)
+        seen = h.OutputFileError();
+    RunToEnd(h, rec);
+    EXPECT_EQ(seen, "No such file or directory");
+    EXPECT_EQ(rec.Sequence(), "AnyError,OutputFileError");
+}
