@@ -87,7 +87,7 @@ public:
 
     // Must not change while a transfer runs.
     std::string AcceptTypes = "text/html, */*";
-    std::vector<std::string> AddHeaders;
+    std::vector<std::string> AddHeaders; // "Name: value"; an Accept line replaces AcceptTypes
     std::string Agent = "mediawiz TWinHTTP/1.0";
     TWinHTTPProxy Proxy;
     std::string URL;

@@ -43,6 +43,12 @@ std::string NoProxyList(const std::string& bypass) {
     return list;
 }
 
+// The name of a "Name: value" line ("" without a colon).
+std::string_view HeaderName(std::string_view line) {
+    const std::size_t colon = line.find(':');
+    return colon == std::string_view::npos ? std::string_view() : TrimSpace(line.substr(0, colon));
+}
+
 bool IsReservedInvalidName(std::string host) {
     host = LowerCase(std::move(host));
     if (!host.empty() && host.back() == '.')
@@ -276,10 +282,15 @@ void WinHTTPTransfer::configure(CURL* easy, bool probe) {
 
 CurlList WinHTTPTransfer::requestHeaders(bool probe) const {
     CurlList list;
-    for (const std::string& line : http_.AddHeaders)
-        if (!TrimSpace(line).empty())
-            AppendCurlList(list, line.c_str());
-    if (!http_.AcceptTypes.empty())
+    bool acceptAdded = false;
+    for (const std::string& line : http_.AddHeaders) {
+        if (TrimSpace(line).empty())
+            continue;
+        AppendCurlList(list, line.c_str());
+        acceptAdded = acceptAdded || SameText(HeaderName(line), "Accept");
+    }
+    // An added Accept line replaces the accept types rather than following them.
+    if (!http_.AcceptTypes.empty() && !acceptAdded)
         AppendCurlList(list, ("Accept: " + http_.AcceptTypes).c_str());
     if (probe)
         AppendCurlList(list, RangeLine(0, 0).c_str());

@@ -4,6 +4,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <strings.h>
 
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
@@ -190,6 +191,28 @@ TEST_F(ExternalResolverTest, SeparateVideoAndAudioAreJoinedIntoOnePlayableFileWi
         EXPECT_EQ(r.Header("User-Agent"), "FakeAgent/1.0");
     }
     EXPECT_EQ(asked, (std::vector<std::string>{"/v.mp4", "/a.m4a"}));
+}
+
+TEST_F(ExternalResolverTest, TheAnswersAcceptHeaderIsTheOnlyOneSent) {
+    LoopbackServer media([](const LoopbackServer::Request&) {
+        LoopbackServer::Reply reply;
+        reply.body = "video bytes";
+        return reply;
+    });
+    AddVideo("acc", "", {});
+    Offer offer{"18", "mp4", "avc1", "mp4a", 640, 360, media.URL("/v.mp4")};
+    offer.headers = {{"Accept", "text/html,application/xml;q=0.9,*/*;q=0.8"}};
+    Resolves("acc", "Accepted", {offer});
+    ASSERT_TRUE(RunToEnd({"acc"}));
+
+    EXPECT_EQ(Status(0), "Finish.");
+    const std::vector<LoopbackServer::Request> requests = media.Requests();
+    ASSERT_EQ(requests.size(), 1u);
+    std::vector<std::string> accepts;
+    for (const auto& [name, value] : requests[0].headers)
+        if (strcasecmp(name.c_str(), "Accept") == 0)
+            accepts.push_back(value);
+    EXPECT_EQ(accepts, std::vector<std::string>{"text/html,application/xml;q=0.9,*/*;q=0.8"});
 }
 
 TEST_F(ExternalResolverTest, StreamsThatCannotBeJoinedFailTheRowAndLeaveNoParts) {
