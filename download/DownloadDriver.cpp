@@ -58,6 +58,13 @@ TDownloadDriver::TDownloadDriver(TCustomWinHTTP& pageHTTP, TCustomWinHTTP& video
         if (*alive)
             WinHTTPGetRealURLAborted();
     };
+    videoHTTP_.OnHeaderInfo = [this, alive](TCustomWinHTTP*, int status, const std::string&,
+                                            const std::string&, const std::string&, const std::string&,
+                                            std::int64_t, const std::string&, TDateTime, TDateTime, TDateTime,
+                                            const std::string&, bool&) {
+        if (*alive)
+            videoAnswered_ = status == 200 || status == 206;
+    };
     videoHTTP_.OnProgress = [this, alive](TCustomWinHTTP*, const std::string&, std::int64_t dataSize,
                                           std::int64_t bytesRead, std::int64_t elapsed, std::int64_t timeLeft,
                                           std::uint8_t percent, float, THTTPStream*) {
@@ -234,6 +241,9 @@ void TDownloadDriver::WinHTTPGetRealURLAborted() {
 void TDownloadDriver::WinHTTPDownloadProgress(std::int64_t dataSize, std::int64_t bytesRead,
                                               std::int64_t elapsed, std::int64_t timeLeft, int percent) {
     view_.SetQuality(run_.AttemptDescription());
+    // An error answer's body (a 404 page) is no part of the video: the row shows no progress for it.
+    if (!videoAnswered_)
+        return;
     // The parts of a joined quality show as one download.
     partElapsedSec_ = elapsed;
     TRowUpdate update;
@@ -409,6 +419,7 @@ void TDownloadDriver::StartPart() {
     videoHTTP_.URL = part.Url;
     videoHTTP_.AddHeaders = part.Headers;
     videoHTTP_.OutputFileName = file.Path;
+    videoAnswered_ = false;
     if (videoHTTP_.Start(false)) {
         step_ = TStep::Video;
         return;

@@ -132,6 +132,7 @@ private:
     std::int64_t partsBytes_ = 0;        // of the attempt's finished parts
     std::int64_t partsElapsedSec_ = 0;
     std::int64_t partElapsedSec_ = 0; // of the part in progress, at its last report
+    bool videoAnswered_ = false;      // the part in progress is answered with its video
     // Declared last: they stop their threads before the rest goes.
     TChildProcess resolverProcess_;
     TStreamJoin join_;

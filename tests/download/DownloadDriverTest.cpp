@@ -65,6 +65,9 @@ TEST_F(DownloadDriverTest, EveryQualityIsTriedOnceInPriorityOrderThenTheRowFails
     EXPECT_EQ(Status(0), "Failed.");
     EXPECT_EQ(view_.qualityTexts.end()[-2], "[HQ13] failed, try next: [HQ17]");
     EXPECT_TRUE(FilesIn(dir_).empty());
+    // The service's error pages are no part of the video: the row never showed a download.
+    EXPECT_EQ(view_.downloadReports, 0);
+    EXPECT_EQ(view_.rows[0][dcProgress], InitialRowTexts(service_.Link("none"))[dcProgress]);
 }
 
 TEST_F(DownloadDriverTest, WithThePreferenceOffOnlyTheDefaultQualityIsAsked) {
