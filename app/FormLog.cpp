@@ -168,10 +168,14 @@ void AttachLogWindow(TFormMain& form, TFormLog& log) {
             const QString file = SettingsFilePath(globals);
             if (HasPlacement("FormLog", file))
                 LoadPlacement("FormLog", window, file);
-            else if (const QScreen* screen = form.screen(); screen && form.isVisible())
-                // First shown: beside the main window, not over its buttons.
-                window->move(PlaceBeside(form.frameGeometry(), WithFrameAllowance(window->size()),
-                                         screen->availableGeometry()));
+            else if (const QScreen* screen = form.screen(); screen && form.isVisible()) {
+                // First shown: beside the main window, not over its buttons; where the screen
+                // has no room for that, the window manager places it.
+                const QSize size = WithFrameAllowance(window->size());
+                const QPoint at = PlaceBeside(form.frameGeometry(), size, screen->availableGeometry());
+                if (!QRect(at, size).intersects(form.frameGeometry()))
+                    window->move(at);
+            }
         },
         [&globals](QWidget* window) { SavePlacement("FormLog", window, SettingsFilePath(globals)); });
     // Lines arrive on the main thread; one that comes after the window is gone is dropped.

@@ -223,7 +223,7 @@ void buildDownloadingPage(TFormMain& form, TDownloadPageWidgets& p, QSize size) 
     const int w = size.width();
     p.ListViewURLDownload =
         reportList(page, "ListViewURLDownload", {0, 0, w, 220},
-                   {"Name", "Status", "Size", "Speed", "Progress", "URL"}, {200, 90, 70, 70, 60, 200});
+                   {"Name", "Status", "Size", "Speed", "Progress", "URL"}, {200, 90, 70, 90, 60, 200});
     FitReportColumns(p.ListViewURLDownload);
     struct Row {
         const char* title;

@@ -39,6 +39,10 @@ bool TSkinForm::eventFilter(QObject* watched, QEvent* event) {
         auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() != Qt::LeftButton)
             return false;
+        // A press a child passed on (a label that ignores it, or one whose click already
+        // opened and closed a dialog) is not a press on the background.
+        if (widget == form_ && form_->childAt(mouse->position().toPoint()))
+            return false;
         // Let the window system move the window where it can; otherwise follow the mouse.
         QWindow* window = form_->windowHandle();
         if (window && window->startSystemMove())

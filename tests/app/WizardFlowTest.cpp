@@ -236,7 +236,11 @@ TEST_F(WizardFlow, ConversionSummaryCountsAndFinish) {
     EXPECT_EQ(form->LabelFinishTitle1->text(), "Wiz Converter has finished the conversion.");
     GalleryShot(form, "Wizard-Step4");
 
-    pages->ConversionSummary.LabelOpenFolder->clicked();
+    // A click is a press and a release over the link, as on a button.
+    form->show();
+    QTest::mousePress(pages->ConversionSummary.LabelOpenFolder, Qt::LeftButton);
+    EXPECT_TRUE(fut->services.Shell.Opened.isEmpty());
+    QTest::mouseRelease(pages->ConversionSummary.LabelOpenFolder, Qt::LeftButton);
     EXPECT_EQ(fut->services.Shell.Opened, QStringList{"/stored/output/"});
 
     wizard->ActionNext->trigger();

@@ -3,6 +3,7 @@
 #include "ui/SkinForm.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QSignalSpy>
@@ -173,6 +174,24 @@ TEST(SkinForm, DraggingTheBackgroundOrAHandleMovesTheWindow) {
     // Moving without a pressed button does nothing.
     SendMouse(&form, QEvent::MouseMove, background + QPoint(50, 50));
     EXPECT_EQ(form.pos(), QPoint(110, 130));
+}
+
+// A child that ignores a press passes it to the window; that is no grip on the background
+// (after a link's dialog closed, the window followed the mouse until the next click).
+TEST(SkinForm, APressPassedOnByAChildDoesNotDragTheWindow) {
+    QWidget form;
+    TSkinForm skin(&form);
+    auto* label = new QLabel("Open folder", &form);
+    label->setGeometry(50, 50, 80, 20);
+    form.resize(200, 200);
+    form.move(100, 100);
+    form.show();
+
+    const QPoint onLabel = label->mapToGlobal(QPoint(5, 5));
+    SendMouse(label, QEvent::MouseButtonPress, onLabel); // a QLabel ignores it: it reaches the form
+    SendMouse(&form, QEvent::MouseMove, onLabel + QPoint(60, 40));
+    SendMouse(&form, QEvent::MouseButtonRelease, onLabel + QPoint(60, 40));
+    EXPECT_EQ(form.pos(), QPoint(100, 100));
 }
 
 TEST(PageControl, PagesFillTheControlAndChangeUnderProgramControl) {
