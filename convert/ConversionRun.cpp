@@ -97,6 +97,11 @@ std::optional<TTimeEstimate> TConversionRun::Estimate(int64_t outputUs, Clock::t
     return figures;
 }
 
+int TConversionRun::OverallPosition(int64_t outputUs) const {
+    std::lock_guard g(lock_);
+    return TaskPosition(finishedDurationUs_ + outputUs, totalDurationUs_);
+}
+
 int TConversionRun::QueuedTasks() const {
     std::lock_guard g(lock_);
     return static_cast<int>(taskDurationsUs_.size());

@@ -52,6 +52,11 @@ public:
     // empty while nothing is done yet (the estimate would divide by zero).
     std::optional<TTimeEstimate> Estimate(int64_t outputUs, Clock::time_point now) const;
 
+    // Percent of the whole run done when the running task has produced outputUs: the
+    // finished tasks' durations and that output against the run's total; -1 when the
+    // total is unknown.
+    int OverallPosition(int64_t outputUs) const;
+
     int QueuedTasks() const;
     int TotalFiles() const;
     int Succeeded() const;

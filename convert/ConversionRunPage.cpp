@@ -143,11 +143,9 @@ void TConversionRunPage::FFEncoderProgress(TCustomEncoder&, PProgressInfo AProgr
         w_.LabelCurrentFile->setText(joinMode_ ? row->text(ccPath) : row->text(ccPath) + row->text(ccName));
     const int position = TaskPosition(info.OutputTime, info.TotalTime);
     if (position >= 0) {
-        w_.ProgressBar->setValue(std::clamp(position, 0, 100));
-        const QString percent = QString::number(w_.ProgressBar->value()) + "%";
-        w_.LabelProgress->setText(percent);
+        ShowOverallProgress(run_.OverallPosition(info.OutputTime), position);
         if (row && !joinMode_) {
-            row->setText(ccFourth, percent);
+            row->setText(ccFourth, QString::number(std::clamp(position, 0, 100)) + "%");
             row->setText(ccThird, QStringLiteral("Converting..."));
         }
     } else if (row && !joinMode_) {
@@ -182,8 +180,7 @@ void TConversionRunPage::FFEncoderTerminate(TCustomEncoder&, TTerminateInfo ATer
 void TConversionRunPage::TaskEndedOnMainThread(int taskIndex, bool completed) {
     QTreeWidgetItem* row = w_.ListViewConverting->topLevelItem(taskIndex);
     if (completed) {
-        w_.LabelProgress->setText(QStringLiteral("100%"));
-        w_.ProgressBar->setValue(100);
+        ShowOverallProgress(run_.OverallPosition(0), 100);
         if (row && !joinMode_) {
             row->setText(ccFourth, QStringLiteral("100%"));
             row->setText(ccThird, QStringLiteral("Finish."));
@@ -192,6 +189,12 @@ void TConversionRunPage::TaskEndedOnMainThread(int taskIndex, bool completed) {
         row->setText(ccThird, QStringLiteral("Failed."));
     }
     globals_.ProcessedDurationUs = run_.FinishedDurationUs();
+}
+
+void TConversionRunPage::ShowOverallProgress(int overall, int taskPosition) {
+    // The bar counts the whole run; where its length is unknown, the running task.
+    w_.ProgressBar->setValue(std::clamp(overall >= 0 ? overall : taskPosition, 0, 100));
+    w_.LabelProgress->setText(QString::number(w_.ProgressBar->value()) + "%");
 }
 
 void TConversionRunPage::RunEndedOnMainThread() {

@@ -65,6 +65,8 @@ private:
     std::vector<TQueuedFile> QueueTasks(bool join);
     void TaskEndedOnMainThread(int taskIndex, bool completed);
     void RunEndedOnMainThread();
+    // The bar and its label; overall is -1 when the run's length is unknown.
+    void ShowOverallProgress(int overall, int taskPosition);
     void Log(const QString& line);
     QString SoundFile(const char* name) const;
 

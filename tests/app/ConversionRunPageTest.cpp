@@ -69,8 +69,19 @@ TEST_F(ConversionRunTest, ThreeFilesToMp3ReachTheSummaryWithTheDoneSound) {
     form->InputListPage->AddFiles({Fixture("audio.mp3"), Fixture("av.mp4"), Fixture("audio.wav")});
     ChooseFormat(fmtMP3, 0);
     vars->PlayASoundWhenFinished = true;
+    // The overall bar as each file finishes: it counts the whole run, not the file.
+    std::vector<int> barAtFinish;
+    QObject::connect(pages->Conversion.ListViewConverting, &QTreeWidget::itemChanged,
+                     [&](QTreeWidgetItem* item, int column) {
+                         if (column == 2 && item->text(2) == "Finish.")
+                             barAtFinish.push_back(pages->Conversion.ProgressBar->value());
+                     });
     ASSERT_TRUE(ConvertToSummary());
 
+    ASSERT_EQ(barAtFinish.size(), 3u);
+    EXPECT_LT(barAtFinish[0], barAtFinish[1]);
+    EXPECT_LT(barAtFinish[1], barAtFinish[2]);
+    EXPECT_EQ(barAtFinish[2], 100);
     EXPECT_EQ(SummaryCounts(), "3/3/0");
     EXPECT_FALSE(pages->ConversionSummary.MemoErrorLog->isVisible());
     EXPECT_EQ(fut->services.Sound.Files, QStringList({SoundFile("done.wav")}));

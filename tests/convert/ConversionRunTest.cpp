@@ -37,6 +37,17 @@ TEST(ConversionRunFigures, PositionClockAndEstimates) {
     EXPECT_DOUBLE_EQ(figures->ElapsedSec, 5);
     EXPECT_DOUBLE_EQ(figures->EstimatedSec, 20);
     EXPECT_DOUBLE_EQ(figures->LeftSec, 15);
+
+    // The overall bar counts finished tasks: the second task's first seconds add to the
+    // first task's ten.
+    EXPECT_EQ(run.OverallPosition(5'000'000), 12);
+    run.TaskEnded(0, true, false, "");
+    EXPECT_EQ(run.OverallPosition(0), 25);
+    EXPECT_EQ(run.OverallPosition(10'000'000), 50);
+    TConversionRun unknown;
+    unknown.BeginQueue();
+    unknown.AddTask(-1);
+    EXPECT_EQ(unknown.OverallPosition(1'000'000), -1);
 }
 
 TEST(ConversionRunFigures, FinishedDurationIsTheTaskOwnInput) {
