@@ -12,6 +12,9 @@
 #include <QWindow>
 
 namespace {
+// A preview narrower than this shows too little; it goes in a corner at full size instead.
+constexpr int kSmallestWidth = 200;
+
 QImage imageOf(const TBitmap& bitmap) {
     if (bitmap.Width <= 0 || bitmap.Height <= 0 || bitmap.Pixels.empty())
         return {};
@@ -36,7 +39,9 @@ void TPreviewWindow::Show(int width, int height) {
     const QScreen* screen = beside_ ? beside_->screen() : QGuiApplication::primaryScreen();
     const QRect area = screen ? screen->availableGeometry() : QRect();
     if (beside_ && beside_->isVisible()) {
-        move(PlaceBeside(beside_->frameGeometry(), WithFrameAllowance({width, height}), area));
+        // Shrunk, where need be, to the room beside the main window, so it covers nothing.
+        resize(FitBeside(beside_->frameGeometry(), {width, height}, area, kSmallestWidth));
+        move(PlaceBeside(beside_->frameGeometry(), WithFrameAllowance(size()), area));
         // A tool window of the main window: kept above it, not over the rest of the desktop.
         winId();
         if (QWindow* own = windowHandle(); own && beside_->windowHandle())
@@ -60,7 +65,7 @@ void TPreviewWindow::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), Qt::black);
     if (!frame_.isNull())
-        painter.drawImage(QPoint(0, 0), frame_);
+        painter.drawImage(rect(), frame_);
 }
 
 void TPreviewWindow::keyPressEvent(QKeyEvent* event) {

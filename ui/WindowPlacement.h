@@ -12,3 +12,7 @@ QPoint PlaceBeside(const QRect& anchor, QSize size, const QRect& screen);
 // The frame size of a window not yet shown, whose title bar and borders the window
 // manager has not told yet: its size with room for them.
 QSize WithFrameAllowance(QSize size);
+
+// The largest size of size's proportions, and no larger, whose frame fits on a side of
+// anchor within the screen; size itself when that would be narrower than minWidth.
+QSize FitBeside(const QRect& anchor, QSize size, const QRect& screen, int minWidth);
