@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
+#include <QPointer>
 #include <QProgressBar>
 #include <QTableWidget>
 #include <QTreeWidget>
@@ -60,7 +61,13 @@ TConversionRunPage::TConversionRunPage(const TInputPageWidgets& input, const TCo
     encoder_.OnTerminate = [this](TCustomEncoder& sender, TTerminateInfo info) {
         FFEncoderTerminate(sender, std::move(info));
     };
-    InstallPreviewWindow(w_.ListViewConverting->window());
+    // A preview the user closed stays off: the box follows, and the next file opens none.
+    InstallPreviewWindow(w_.ListViewConverting->window(), [page = QPointer<TConversionRunPage>(this)] {
+        if (!page)
+            return;
+        page->w_.CheckBoxPreview->setChecked(false);
+        page->CheckBoxPreviewClick();
+    });
     connect(w_.CheckBoxPlayASound, &QCheckBox::clicked, this, &TConversionRunPage::CheckBoxPlayASoundClick);
     connect(w_.CheckBoxShutdown, &QCheckBox::clicked, this, &TConversionRunPage::CheckBoxShutdownClick);
     connect(w_.CheckBoxPreview, &QCheckBox::clicked, this, &TConversionRunPage::CheckBoxPreviewClick);

@@ -27,9 +27,9 @@ QImage imageOf(const TBitmap& bitmap) {
 }
 } // namespace
 
-TPreviewWindow::TPreviewWindow(QWidget* beside)
+TPreviewWindow::TPreviewWindow(QWidget* beside, std::function<void()> closedByUser)
     : QWidget(nullptr, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowSystemMenuHint),
-      beside_(beside) {
+      beside_(beside), closedByUser_(std::move(closedByUser)) {
     setObjectName(QStringLiteral("PreviewWindow"));
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
@@ -84,9 +84,12 @@ void TPreviewWindow::contextMenuEvent(QContextMenuEvent* event) {
 void TPreviewWindow::closeEvent(QCloseEvent* event) {
     closed_ = true;
     QWidget::closeEvent(event);
+    if (closedByUser_)
+        closedByUser_();
 }
 
-void InstallPreviewWindow(QWidget* beside) {
-    TPreviewer::SetWindowFactory(
-        [beside = QPointer<QWidget>(beside)] { return std::make_unique<TPreviewWindow>(beside); });
+void InstallPreviewWindow(QWidget* beside, std::function<void()> closedByUser) {
+    TPreviewer::SetWindowFactory([beside = QPointer<QWidget>(beside), closedByUser] {
+        return std::make_unique<TPreviewWindow>(beside, closedByUser);
+    });
 }

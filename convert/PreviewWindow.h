@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QPointer>
 #include <QWidget>
+#include <functional>
 
 // The window a running task's previewer draws its frames in: a tool window of the main
 // window with its own title bar, sized to the first frame and placed beside the main
@@ -13,8 +14,9 @@
 class TPreviewWindow : public QWidget, public IPreviewWindow {
     Q_OBJECT
 public:
-    // beside: the main window (may be null: the window then opens centred).
-    explicit TPreviewWindow(QWidget* beside);
+    // beside: the main window (may be null: the window then opens centred); closedByUser
+    // runs when the user closes it (may be empty).
+    TPreviewWindow(QWidget* beside, std::function<void()> closedByUser);
 
     void Show(int width, int height) override;
     bool Draw(const TBitmap& frame, const std::string& caption) override;
@@ -32,8 +34,9 @@ private:
     QImage frame_;
     bool closed_ = false;
     QPointer<QWidget> beside_;
+    std::function<void()> closedByUser_;
 };
 
 // Makes the engine's previewers draw in TPreviewWindow beside the given main window
-// (once, on the main thread).
-void InstallPreviewWindow(QWidget* beside);
+// (once, on the main thread); closedByUser runs when the user closes one of them.
+void InstallPreviewWindow(QWidget* beside, std::function<void()> closedByUser);

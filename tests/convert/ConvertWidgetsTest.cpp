@@ -91,7 +91,8 @@ TEST(PreviewWindowTest, ANormalToolWindowBesideTheMainWindowDrawsFramesUntilClos
     QWidget mainWindow;
     mainWindow.setGeometry(20, 20, 300, 200);
     mainWindow.show();
-    InstallPreviewWindow(&mainWindow);
+    int closedByUser = 0;
+    InstallPreviewWindow(&mainWindow, [&] { ++closedByUser; });
     TPreviewer previewer;
     TBitmap frame;
     frame.SetSize(64, 48, 24);
@@ -111,7 +112,9 @@ TEST(PreviewWindowTest, ANormalToolWindowBesideTheMainWindowDrawsFramesUntilClos
     ASSERT_TRUE(window->windowHandle());
     EXPECT_EQ(window->windowHandle()->transientParent(), mainWindow.windowHandle());
     EXPECT_EQ(window->Frame().pixelColor(10, 10), QColor(200, 200, 200));
+    EXPECT_EQ(closedByUser, 0);
     window->close();
+    EXPECT_EQ(closedByUser, 1) << "the window tells that the user closed it";
     EXPECT_FALSE(previewer.Preview(frame, 1'600'000)) << "closed by the user: the task stops previewing";
     TPreviewer::SetWindowFactory(nullptr);
 }
