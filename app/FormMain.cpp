@@ -94,8 +94,16 @@ TFormMain::TFormMain(TGlobalVars& globals, TServices services, std::string exeDi
 }
 
 TFormMain::~TFormMain() {
-    // The transfers end while the widgets still exist: stopping a worker keeps the
-    // window's events flowing, and those may look at the widgets.
+    // The engine and the transfers end while the widgets still exist: stopping a worker
+    // keeps the window's events flowing, and those may look at the widgets.
+    if (FFEncoder) {
+        // Reports the engine's threads still deliver find the page detached, and alive.
+        ConversionRunPage->DetachEncoder();
+        FFEncoder->Stop(true);
+        InputListPage.reset();
+        FFEncoder.reset();
+        ConversionRunPage.reset();
+    }
     DownloadPage.reset();
     WinHTTPDownload.reset();
     WinHTTPGetRealURL.reset();

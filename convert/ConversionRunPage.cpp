@@ -78,6 +78,8 @@ TConversionRunPage::~TConversionRunPage() {
 }
 
 void TConversionRunPage::DetachEncoder() {
+    if (detached_.exchange(true))
+        return;
     encoder_.OnProgress = nullptr;
     encoder_.OnTerminate = nullptr;
     encoder_.OnVideoInputHook = nullptr;
@@ -144,6 +146,8 @@ std::vector<TQueuedFile> TConversionRunPage::QueueTasks(bool join) {
 }
 
 void TConversionRunPage::FFEncoderProgress(TCustomEncoder&, PProgressInfo AProgressInfo) {
+    if (detached_)
+        return;
     const TProgressInfo& info = *AProgressInfo;
     QTreeWidgetItem* row = w_.ListViewConverting->topLevelItem(info.TaskIndex);
     if (row)
@@ -166,18 +170,24 @@ void TConversionRunPage::FFEncoderProgress(TCustomEncoder&, PProgressInfo AProgr
 }
 
 void TConversionRunPage::FFEncoderTerminate(TCustomEncoder&, TTerminateInfo ATerminateInfo) {
+    if (detached_)
+        return;
     if (ATerminateInfo.TaskIndex >= 0) {
         run_.TaskEnded(ATerminateInfo.TaskIndex, ATerminateInfo.Completed, ATerminateInfo.Failed,
                        ATerminateInfo.ErrorMessage);
         MainThread::Send([this, index = ATerminateInfo.TaskIndex, completed = ATerminateInfo.Completed] {
-            TaskEndedOnMainThread(index, completed);
+            if (!detached_)
+                TaskEndedOnMainThread(index, completed);
         });
         return;
     }
     // The run's end: every task's end must be counted before the summary.
     if (!run_.WaitAllCounted(tasksStarted_))
         return;
-    MainThread::Send([this] { RunEndedOnMainThread(); });
+    MainThread::Send([this] {
+        if (!detached_)
+            RunEndedOnMainThread();
+    });
     if (hooks_.SendRunFinished)
         hooks_.SendRunFinished();
     else

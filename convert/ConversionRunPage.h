@@ -47,7 +47,8 @@ public:
     // Cancel on the converting page: stops the encoder and waits.
     void StopConversion();
     // The window closes: no encoder event reaches this page any more, and a run end
-    // that waits for task ends gives up.
+    // that waits for task ends gives up. Reports the encoder's threads had already taken
+    // up do nothing; the page must outlive the encoder's threads.
     void DetachEncoder();
 
     void FFEncoderProgress(TCustomEncoder& sender, PProgressInfo AProgressInfo);
@@ -80,4 +81,5 @@ private:
     TConversionRun run_;
     bool joinMode_ = false;            // of the current run; main thread
     std::atomic<int> tasksStarted_{0}; // set before the start, read by the final notification
+    std::atomic<bool> detached_{false};
 };

@@ -176,6 +176,22 @@ TEST_F(ConversionRunTest, CancelDuringTheFirstOfThreeTasksStillReachesTheSummary
     EXPECT_TRUE(fut->services.Sound.Files.isEmpty()) << "the sound option was off";
 }
 
+// The window torn down mid-run (the program ending) stops the engine while the pages it
+// reports to still exist.
+TEST_F(ConversionRunTest, DestroyingTheWindowMidRunStopsTheEngineFirst) {
+    Start();
+    const QString input = Fixture("long_tone.mp3");
+    form->InputListPage->AddFiles({input, input});
+    ChooseFormat(fmtMP3, 3);
+    wizard->ActionNext->trigger();
+    wizard->ActionNext->trigger();
+    ASSERT_TRUE(WaitUntil([this] { return pages->Conversion.LabelCurrentFile->text() != "..."; }));
+    fut.reset();
+    form = nullptr;
+    // Reports of the stopped tasks that were still queued find nothing to touch.
+    MainThread::PumpSlice(std::chrono::milliseconds(200));
+}
+
 TEST_F(ConversionRunTest, CloseRequestsWhileConvertingAskFirstAndNoKeepsTheRun) {
     Start();
     const QString input = Fixture("long_tone.mp3");
