@@ -52,6 +52,15 @@ protected:
     QStringList Outputs(const QString& pattern) const {
         return QDir(scratch).entryList({pattern}, QDir::Files, QDir::Name);
     }
+    // A run of count long inputs, started and past its first progress report.
+    bool RunningLongTones(int count) {
+        Start();
+        form->InputListPage->AddFiles(QStringList(count, Fixture("long_tone.mp3")));
+        ChooseFormat(fmtMP3, 3);
+        wizard->ActionNext->trigger();
+        wizard->ActionNext->trigger();
+        return WaitUntil([this] { return pages->Conversion.LabelCurrentFile->text() != "..."; });
+    }
     // Duration of a media file as the probe decoder reports it, in microseconds.
     int64_t ProbedDurationUs(const QString& path) {
         TFFDecoder& decoder = form->FFEncoder->Decoder();
@@ -151,14 +160,7 @@ TEST_F(ConversionRunTest, RefusedInputsStayOutAndAFailingTaskGivesItsLineAndTheF
 }
 
 TEST_F(ConversionRunTest, CancelDuringTheFirstOfThreeTasksStillReachesTheSummary) {
-    Start();
-    const QString input = Fixture("long_tone.mp3");
-    form->InputListPage->AddFiles({input, input, input});
-    ChooseFormat(fmtMP3, 3);
-    wizard->ActionNext->trigger();
-    wizard->ActionNext->trigger();
-    ASSERT_TRUE(WaitUntil([this] { return pages->Conversion.LabelCurrentFile->text() != "..."; }))
-        << "the first task reports progress";
+    ASSERT_TRUE(RunningLongTones(3)) << "the first task reports progress";
     EXPECT_EQ(wizard->ActionExit->text(), "Cancel");
     EXPECT_FALSE(wizard->ActionNext->isEnabled());
     EXPECT_EQ(ConvertingRow(0)->text(2), "Converting...");
@@ -179,13 +181,7 @@ TEST_F(ConversionRunTest, CancelDuringTheFirstOfThreeTasksStillReachesTheSummary
 // The window torn down mid-run (the program ending) stops the engine while the pages it
 // reports to still exist.
 TEST_F(ConversionRunTest, DestroyingTheWindowMidRunStopsTheEngineFirst) {
-    Start();
-    const QString input = Fixture("long_tone.mp3");
-    form->InputListPage->AddFiles({input, input});
-    ChooseFormat(fmtMP3, 3);
-    wizard->ActionNext->trigger();
-    wizard->ActionNext->trigger();
-    ASSERT_TRUE(WaitUntil([this] { return pages->Conversion.LabelCurrentFile->text() != "..."; }));
+    ASSERT_TRUE(RunningLongTones(2)) << "the first task reports progress";
     fut.reset();
     form = nullptr;
     // Reports of the stopped tasks that were still queued find nothing to touch.
@@ -193,13 +189,7 @@ TEST_F(ConversionRunTest, DestroyingTheWindowMidRunStopsTheEngineFirst) {
 }
 
 TEST_F(ConversionRunTest, CloseRequestsWhileConvertingAskFirstAndNoKeepsTheRun) {
-    Start();
-    const QString input = Fixture("long_tone.mp3");
-    form->InputListPage->AddFiles({input, input});
-    ChooseFormat(fmtMP3, 3);
-    wizard->ActionNext->trigger();
-    wizard->ActionNext->trigger();
-    ASSERT_TRUE(WaitUntil([this] { return pages->Conversion.LabelCurrentFile->text() != "..."; }));
+    ASSERT_TRUE(RunningLongTones(2)) << "the first task reports progress";
     form->show();
     const QString question = "Do you really want to cancel the conversion?";
 
