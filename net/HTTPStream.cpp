@@ -83,7 +83,9 @@ THTTPFileStream::THTTPFileStream(const std::string& path, TFileOpenMode mode) {
     int flags = O_CLOEXEC;
     switch (mode) {
     case TFileOpenMode::CreateNew:
-        flags |= O_RDWR | O_CREAT | O_TRUNC;
+        // Emptied below only when it has content: truncating a file that is already empty
+        // (a name reserved beforehand) makes ext4 write the whole new content back at close.
+        flags |= O_RDWR | O_CREAT;
         break;
     case TFileOpenMode::OpenOrCreate:
         flags |= O_RDWR | O_CREAT;
@@ -100,6 +102,11 @@ THTTPFileStream::THTTPFileStream(const std::string& path, TFileOpenMode mode) {
             ::close(fd_);
             fd_ = -1;
             errno = EISDIR;
+        } else if (mode == TFileOpenMode::CreateNew && st.st_size > 0 && ::ftruncate(fd_, 0) != 0) {
+            const int error = errno;
+            ::close(fd_);
+            fd_ = -1;
+            errno = error;
         }
     }
     if (fd_ < 0)
