@@ -4,6 +4,7 @@
 // in this process. Wall time, peak memory and progress reports.
 //   download [megabytes=300] [rounds=3]
 #include "FakeVideoService.h"
+#include "bench/PeakMemory.h"
 #include "download/DownloadDriver.h"
 #include "net/WinHTTP.h"
 #include "support/MainThread.h"
@@ -26,19 +27,6 @@ namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
 namespace {
-
-long PeakRssKB() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmHWM:", 0) == 0)
-            return std::stol(line.substr(6));
-    return 0;
-}
-
-void ResetPeakRss() {
-    std::ofstream("/proc/self/clear_refs") << "5";
-}
 
 // Counts what a window would be asked to show; steps go through the main-thread queue.
 struct CountingView : IDownloadView {

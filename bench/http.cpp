@@ -2,6 +2,7 @@
 // memory and into a file, next to the curl tool fetching the same body in the same run.
 //   http [megabytes=200] [rounds=5]
 #include "LoopbackServer.h"
+#include "bench/PeakMemory.h"
 #include "net/WinHTTP.h"
 #include "support/MainThread.h"
 
@@ -38,20 +39,6 @@ double OwnCpuSeconds() {
     rusage u{};
     getrusage(RUSAGE_SELF, &u);
     return CpuSeconds(u);
-}
-
-long PeakRssKB() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmHWM:", 0) == 0)
-            return std::stol(line.substr(6));
-    return 0;
-}
-
-// Resets the process's peak resident size, so each run reports its own peak.
-void ResetPeakRss() {
-    std::ofstream("/proc/self/clear_refs") << "5";
 }
 
 Figure RunCurlTool(const std::string& url, const std::string& target) {
