@@ -123,5 +123,12 @@ void TImageButton::paintEvent(QPaintEvent*) {
     font.setBold(font.bold() || (plain && isChecked()));
     painter.setFont(font);
     const QPoint shift = state == bsPressed && !transparent_ && !picture.isNull() ? QPoint(1, 1) : QPoint();
+    if (transparent_) {
+        // White text over whatever the skin has there: a dark shadow keeps it legible on a
+        // light background too.
+        painter.setPen(QColor(0, 0, 0, color.alpha() * 3 / 5));
+        painter.drawText(rect().translated(1, 1), Qt::AlignCenter | Qt::TextShowMnemonic, text());
+        painter.setPen(color);
+    }
     painter.drawText(rect().translated(shift), Qt::AlignCenter | Qt::TextShowMnemonic, text());
 }

@@ -79,6 +79,21 @@ TEST(ImageButton, MissingStatePicturesFallBackAndTransparentModeDrawsOnlyText) {
         for (int x = 0; x < image.width() && !white; ++x)
             white = image.pixelColor(x, y).lightness() > 200 && image.pixelColor(x, y).alpha() > 0;
     EXPECT_TRUE(white) << "no white caption";
+
+    // On a light skin the white caption keeps a dark edge, or it cannot be read.
+    QWidget light;
+    light.setStyleSheet("background: rgb(230, 236, 240)");
+    light.resize(80, 30);
+    transparent.setParent(&light);
+    transparent.setGeometry(0, 0, 80, 30);
+    light.setAutoFillBackground(true);
+    const QImage onLight = light.grab().toImage();
+    bool dark = false;
+    for (int y = 0; y < onLight.height() && !dark; ++y)
+        for (int x = 0; x < onLight.width() && !dark; ++x)
+            dark = onLight.pixelColor(x, y).lightness() < 120;
+    EXPECT_TRUE(dark) << "white caption without an edge on a light skin";
+    transparent.setParent(nullptr);
 }
 
 // The format page marks its choice by disabling the chosen button: that must show whether
