@@ -317,6 +317,25 @@ bool makePresetInput() {
     return std::system(cmd.c_str()) == 0;
 }
 
+// Best of three runs each, alternating, so a busy moment hurts neither side; false, with a
+// line under name, when a run fails.
+bool bestOfThree(const std::vector<std::string>& toolArgs, const std::vector<std::string>& engineArgs,
+                 const char* name, int width, TMeasure& engine, TMeasure& tool) {
+    for (int round = 0; round < 3; round++) {
+        const TMeasure t = measure(toolArgs);
+        const TMeasure e = measure(engineArgs);
+        if (e.status != 0 || t.status != 0) {
+            std::printf("%-*s failed (engine %d, tool %d)\n", width, name, e.status, t.status);
+            return false;
+        }
+        if (round == 0 || e.seconds < engine.seconds)
+            engine = e;
+        if (round == 0 || t.seconds < tool.seconds)
+            tool = t;
+    }
+    return true;
+}
+
 void runPresetTable(const char* self) {
     if (!makePresetInput()) {
         std::fprintf(stderr, "cannot make the 720p input with the ffmpeg tool\n");
@@ -332,19 +351,9 @@ void runPresetTable(const char* self) {
     for (size_t i = 0; i < all.size(); i++) {
         for (const int threads : {kAutoThreads, 1}) {
             TMeasure engine, tool;
-            for (int round = 0; round < 3; round++) {
-                const TMeasure t = measure(presetToolCommand(i, threads));
-                const TMeasure e = measure({self, "--preset", std::to_string(i), std::to_string(threads)});
-                if (e.status != 0 || t.status != 0) {
-                    std::printf("%-26s failed (engine %d, tool %d)\n", all[i].name, e.status, t.status);
-                    break;
-                }
-                if (round == 0 || e.seconds < engine.seconds)
-                    engine = e;
-                if (round == 0 || t.seconds < tool.seconds)
-                    tool = t;
-            }
-            if (engine.status != 0 || tool.status != 0)
+            if (!bestOfThree(presetToolCommand(i, threads),
+                             {self, "--preset", std::to_string(i), std::to_string(threads)}, all[i].name, 26,
+                             engine, tool))
                 continue;
             const std::string engineOut = outputIn(presetOutputFolder(i, "engine", threads));
             const std::string toolOut = outputIn(presetOutputFolder(i, "tool", threads));
@@ -385,21 +394,9 @@ int main(int argc, char** argv) {
                 "engine MB", "tool MB", "ratio");
     const auto all = cases();
     for (size_t i = 0; i < all.size(); i++) {
-        // Best of three runs each, alternating, so a busy moment hurts neither side.
         TMeasure engine, tool;
-        for (int round = 0; round < 3; round++) {
-            const TMeasure t = measure(toolCommand(all[i]));
-            const TMeasure e = measure({argv[0], "--case", std::to_string(i)});
-            if (e.status != 0 || t.status != 0) {
-                std::printf("%-36s failed (engine %d, tool %d)\n", all[i].name, e.status, t.status);
-                break;
-            }
-            if (round == 0 || e.seconds < engine.seconds)
-                engine = e;
-            if (round == 0 || t.seconds < tool.seconds)
-                tool = t;
-        }
-        if (engine.status != 0 || tool.status != 0)
+        if (!bestOfThree(toolCommand(all[i]), {argv[0], "--case", std::to_string(i)}, all[i].name, 36, engine,
+                         tool))
             continue;
         std::printf("%-36s %9.2f %9.2f %7.3f %10.1f %10.1f %7.3f\n", all[i].name, engine.seconds,
                     tool.seconds, engine.seconds / tool.seconds, engine.maxRssKb / 1024.0,
